@@ -1,0 +1,15 @@
+#pragma once
+// Which access device the program runs on: the simulated board named by --board, or the
+// real machine through the "linux" device.
+#include <memory>
+#include <string>
+
+#include "kit/AccessDevice.h"
+
+namespace app {
+
+// Empty strBoard: the real machine. Otherwise a board name or file; null with strError set
+// (naming the board and what is wrong with it) when it cannot be loaded.
+std::unique_ptr<CAccessDevice> CreateAccessDevice(const std::string& strBoard, std::string& strError);
+
+}  // namespace app

@@ -1,0 +1,50 @@
+#pragma once
+// What every command of pendulon-cli stands on: the access device (the simulated board or
+// the machine), the driver and the kit root, set up and taken down as the program does it.
+#include <memory>
+#include <string>
+
+class CDeviceDriver;
+class CAccessDevice;
+
+namespace cli {
+
+enum ExitCode { EXIT_OK = 0, EXIT_FAILED = 1, EXIT_USAGE = 2 };
+
+struct GlobalOptions {
+    std::string strBoard;
+    bool bTrace = false;
+    bool bJson = false;
+    bool bYes = false;
+};
+
+class CSession {
+public:
+    explicit CSession(const GlobalOptions& options);
+    ~CSession();
+    CSession(const CSession&) = delete;
+    CSession& operator=(const CSession&) = delete;
+
+    // Chooses and prepares the access device, checks the driver's version and registers the
+    // PCI configuration space. EXIT_OK, or the exit status after one line on stderr.
+    int nStart();
+
+    // A sequence of hardware accesses: the kit lock, then the driver device.
+    bool bBegin();
+    void vEnd();
+
+    CDeviceDriver& Driver() { return *m_pDriver; }
+    const GlobalOptions& Options() const { return m_Options; }
+    // Why the access device refused its last access ("" when it did not say).
+    std::string strFault() const;
+
+private:
+    GlobalOptions m_Options;
+    std::unique_ptr<CDeviceDriver> m_pDriver;
+    bool m_bLocked = false;
+};
+
+// One line on stderr, prefixed with the program name.
+void vError(const char* pszFormat, ...) __attribute__((format(printf, 1, 2)));
+
+}  // namespace cli

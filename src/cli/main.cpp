@@ -1,0 +1,44 @@
+// pendulon-cli: the command-line front end. Exit status 0 on success, 1 when the hardware
+// or the driver failed, 2 for bad input (nothing is touched then).
+#include <CLI/CLI.hpp>
+#include <cstdio>
+
+#include "cli/RawCommands.h"
+#include "cli/Session.h"
+#include "kit/Trace.h"
+
+int main(int argc, char** argv)
+{
+    kit::InitTraceFromEnvironment();
+    cli::GlobalOptions options;
+    CLI::App app{"Pendulon: read and set the clocks of a PC motherboard", "pendulon-cli"};
+    app.set_version_flag("--version", PENDULON_VERSION);
+    app.require_subcommand(1);
+    app.add_option("--board", options.strBoard,
+                   "run on a simulated board (a name from the boards directory or a board file) "
+                   "instead of this machine");
+    app.add_flag("--trace", options.bTrace, "print the driver's trace lines on stderr");
+    app.add_flag("--json", options.bJson, "print results as JSON");
+    app.add_flag("-y,--yes", options.bYes, "do not ask before writing");
+
+    cli::RawArguments raw;
+    std::string strRaw;
+    cli::vAddRawCommands(app, raw, strRaw);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForVersion& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        cli::vError("%s (see --help)", e.what());
+        return cli::EXIT_USAGE;
+    }
+    if (options.bTrace) kit::SetTraceEnabled(true);
+    if (!strRaw.empty()) return cli::nRunRaw(strRaw, raw, options);
+    cli::vError("no command given (see --help)");
+    return cli::EXIT_USAGE;
+}

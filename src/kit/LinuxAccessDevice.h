@@ -1,0 +1,46 @@
+#pragma once
+// The "linux" access device: the real machine through the kernel's interfaces. Ports through
+// ioperm/iopl and the in/out instructions, else /dev/port; physical memory through /dev/mem;
+// MSRs through /dev/cpu/N/msr of the processor the calling thread is pinned to; PCI
+// configuration through sysfs when ports cannot be used.
+#include <map>
+#include <memory>
+
+#include "kit/AccessDevice.h"
+#include "kit/SysfsPCIConfig.h"
+
+namespace kit {
+
+class CLinuxAccessDevice : public CAccessDevice {
+public:
+    CLinuxAccessDevice();
+    ~CLinuxAccessDevice() override;
+
+    const char* szName() const override { return "linux"; }
+    bool bPrepare(std::string& strError) override;
+    void vRelease() override;
+
+    // How ports are reached once prepared.
+    enum class PortAccess { None, Instructions, DevPort };
+    PortAccess ePortAccess() const { return m_ePorts; }
+
+protected:
+    bool bPortIn(uint16_t wPort, unsigned nWidth, uint32_t& dwValue) override;
+    bool bPortOut(uint16_t wPort, unsigned nWidth, uint32_t dwValue) override;
+    bool bReadPhysical(uint64_t qwAddress, uint32_t nCount, void* pBuffer) override;
+    bool bWritePhysicalDword(uint64_t qwAddress, uint32_t dwValue) override;
+    bool bReadMsr(uint32_t dwIndex, uint64_t& qwValue) override;
+    bool bWriteMsr(uint32_t dwIndex, uint64_t qwValue) override;
+
+private:
+    int nMsrFile(unsigned nCpu);
+    bool bMapRead(uint64_t qwAddress, uint32_t nCount, void* pBuffer);
+
+    PortAccess m_ePorts = PortAccess::None;
+    int m_nDevPort = -1;
+    int m_nDevMem = -1;
+    std::map<unsigned, int> m_MsrFiles;
+    std::unique_ptr<CSysfsPCIConfig> m_pSysfs;
+};
+
+}  // namespace kit

@@ -1,0 +1,99 @@
+#include "kit/SysfsPCIConfig.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace kit {
+
+CSysfsPCIConfig::CSysfsPCIConfig(std::string strRoot) : m_strRoot(std::move(strRoot)) {}
+
+CSysfsPCIConfig::~CSysfsPCIConfig() { vCloseAll(); }
+
+bool CSysfsPCIConfig::bAvailable() const
+{
+    DIR* pDir = opendir(m_strRoot.c_str());
+    if (!pDir) return false;
+    bool bFound = false;
+    while (dirent* pEntry = readdir(pDir))
+        if (std::strncmp(pEntry->d_name, "0000:", 5) == 0) {
+            bFound = true;
+            break;
+        }
+    closedir(pDir);
+    return bFound;
+}
+
+void CSysfsPCIConfig::vCloseAll()
+{
+    for (auto& [dwKey, nFd] : m_Files)
+        if (nFd >= 0) close(nFd);
+    m_Files.clear();
+}
+
+int CSysfsPCIConfig::nOpen(unsigned nBus, unsigned nDevice, unsigned nFunction)
+{
+    const uint32_t dwKey = (nBus & 0xFF) << 8 | (nDevice & 31) << 3 | (nFunction & 7);
+    auto it = m_Files.find(dwKey);
+    if (it != m_Files.end()) return it->second;
+    char szPath[512];
+    std::snprintf(szPath, sizeof szPath, "%s/0000:%02x:%02x.%x/config", m_strRoot.c_str(), nBus & 0xFF, nDevice & 31,
+                  nFunction & 7);
+    int nFd = open(szPath, O_RDWR | O_CLOEXEC);
+    if (nFd < 0) nFd = open(szPath, O_RDONLY | O_CLOEXEC);
+    m_Files[dwKey] = nFd;
+    return nFd;
+}
+
+uint32_t CSysfsPCIConfig::dwRead(unsigned nBus, unsigned nDevice, unsigned nFunction, unsigned nOffset, unsigned nWidth)
+{
+    const uint32_t dwAllOnes = nWidth >= 4 ? 0xFFFFFFFF : (1u << (8 * nWidth)) - 1;
+    const int nFd = nOpen(nBus, nDevice, nFunction);
+    if (nFd < 0) return dwAllOnes;
+    uint32_t dwValue = 0;
+    if (pread(nFd, &dwValue, nWidth, nOffset) != static_cast<ssize_t>(nWidth)) return dwAllOnes;
+    return dwValue;
+}
+
+bool CSysfsPCIConfig::bWrite(unsigned nBus, unsigned nDevice, unsigned nFunction, unsigned nOffset, unsigned nWidth,
+                             uint32_t dwValue)
+{
+    const int nFd = nOpen(nBus, nDevice, nFunction);
+    if (nFd < 0) return true;  // nothing answers there: the write goes nowhere, as on the bus
+    return pwrite(nFd, &dwValue, nWidth, nOffset) == static_cast<ssize_t>(nWidth);
+}
+
+bool CSysfsPCIConfig::bPortIn(uint16_t wPort, unsigned nWidth, uint32_t& dwValue)
+{
+    if (!bIsConfigPort(wPort)) return false;
+    if (wPort == 0xCF8 && nWidth == 4) {
+        dwValue = m_dwAddressLatch;
+        return true;
+    }
+    const uint32_t dwAllOnes = nWidth >= 4 ? 0xFFFFFFFF : (1u << (8 * nWidth)) - 1;
+    if (wPort < 0xCFC || !(m_dwAddressLatch & 0x80000000u) || (wPort - 0xCFC) + nWidth > 4) {
+        dwValue = dwAllOnes;
+        return true;
+    }
+    const uint32_t dwA = m_dwAddressLatch;
+    dwValue = dwRead((dwA >> 16) & 0xFF, (dwA >> 11) & 31, (dwA >> 8) & 7, (dwA & 0xFC) + (wPort - 0xCFC), nWidth);
+    return true;
+}
+
+bool CSysfsPCIConfig::bPortOut(uint16_t wPort, unsigned nWidth, uint32_t dwValue)
+{
+    if (!bIsConfigPort(wPort)) return false;
+    if (wPort == 0xCF8 && nWidth == 4) {
+        m_dwAddressLatch = dwValue;
+        return true;
+    }
+    if (wPort < 0xCFC || !(m_dwAddressLatch & 0x80000000u) || (wPort - 0xCFC) + nWidth > 4) return true;
+    const uint32_t dwA = m_dwAddressLatch;
+    return bWrite((dwA >> 16) & 0xFF, (dwA >> 11) & 31, (dwA >> 8) & 7, (dwA & 0xFC) + (wPort - 0xCFC), nWidth,
+                  dwValue);
+}
+
+}  // namespace kit

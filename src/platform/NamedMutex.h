@@ -1,0 +1,35 @@
+#pragma once
+// Named, process-wide mutexes with the semantics the kit was written against: a mutex is
+// recursive for its owner, a wait can time out, and a mutex whose owning thread ended while
+// holding it is "abandoned": the next waiter receives it together with WAIT_ABANDONED.
+// Handles with the same name share one mutex; a mutex lives while any handle to it is open.
+#include <cstdint>
+
+namespace platform {
+
+struct MutexObject;
+using HMUTEX = MutexObject*;
+
+constexpr uint32_t WAIT_OBJECT_0 = 0x00000000;
+constexpr uint32_t WAIT_ABANDONED = 0x00000080;
+constexpr uint32_t WAIT_TIMEOUT = 0x00000102;
+constexpr uint32_t WAIT_FAILED = 0xFFFFFFFF;
+constexpr uint32_t INFINITE = 0xFFFFFFFF;
+
+// Opens the mutex of that name, creating it when no handle to it is open; a null or empty
+// name creates an unnamed mutex. With bInitialOwner the calling thread owns it on return.
+HMUTEX CreateMutexA(bool bInitialOwner, const char* pszName);
+
+// Waits up to dwMilliseconds (INFINITE: for ever) for ownership. WAIT_OBJECT_0 when taken
+// (also when the caller already owns it: the count goes up), WAIT_ABANDONED when taken from
+// a thread that ended while owning it, WAIT_TIMEOUT, or WAIT_FAILED for a null handle.
+uint32_t WaitForSingleObject(HMUTEX hMutex, uint32_t dwMilliseconds);
+
+// Gives up one level of ownership. False when the calling thread does not own the mutex.
+bool ReleaseMutex(HMUTEX hMutex);
+
+// Closes the handle. Ownership held by the calling thread is not released by closing (as on
+// Windows the mutex stays owned until its owner releases it or ends).
+bool CloseHandle(HMUTEX hMutex);
+
+}  // namespace platform

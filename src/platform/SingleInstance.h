@@ -1,0 +1,27 @@
+#pragma once
+// The system-wide single-instance lock: an exclusive flock on "<name>.lock" in the runtime
+// directory ($PENDULON_RUNTIME_DIR if set, else $XDG_RUNTIME_DIR, else /run for root, else a
+// private directory /tmp/pendulon-<uid>/ that must belong to the user and have mode 0700).
+// The lock is held while the object lives and goes with the process, however it ends.
+#include <string>
+
+namespace platform {
+
+class CSingleInstance {
+public:
+    CSingleInstance() = default;
+    ~CSingleInstance();
+    CSingleInstance(const CSingleInstance&) = delete;
+    CSingleInstance& operator=(const CSingleInstance&) = delete;
+
+    // True when this process now holds the lock; false when another process holds it or the
+    // lock file cannot be opened (strError then says why; empty when another instance runs).
+    bool bAcquire(const char* pszName, std::string& strError);
+    void vRelease();
+    bool bHeld() const { return m_nFd >= 0; }
+
+private:
+    int m_nFd = -1;
+};
+
+}  // namespace platform

@@ -1,0 +1,55 @@
+#pragma once
+// The simulated machine: PCI functions behind ports 0xCF8/0xCFC and the enhanced
+// configuration window, physical memory, the PM timer, per-processor CPUID tables, MSRs and
+// time-stamp counters, all running on a clock of the board's own. It is written as the
+// hardware behaves, from the register descriptions, and records every access it serves.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/Clock.h"
+#include "platform/Processors.h"
+#include "sim/AccessLog.h"
+
+namespace sim {
+
+class CBoardState;  // the board's devices; see SimBoard.cpp
+
+class CSimBoard {
+public:
+    ~CSimBoard();
+
+    // NAME (looked up in the boards directory) or the path of a board file (contains a '/'
+    // or ends in ".json"). Null with strError set when it cannot be found or parsed.
+    static std::unique_ptr<CSimBoard> Load(const std::string& strNameOrFile, std::string& strError);
+    static std::unique_ptr<CSimBoard> FromJson(const std::string& strText, std::string& strError);
+
+    const std::string& strName() const;
+    const std::string& strDescription() const;
+
+    // The board's clock: it moves only when the program waits or touches the hardware.
+    platform::IClock& Clock();
+    // The board's processors (count, pinning of the calling thread, CPUID, TSC).
+    platform::IProcessors& Processors();
+    CAccessLog& Log();
+
+    // The hardware, as the access device reaches it. Each access is logged.
+    bool bPortIn(uint16_t wPort, unsigned nWidth, uint32_t& dwValue);
+    bool bPortOut(uint16_t wPort, unsigned nWidth, uint32_t dwValue);
+    bool bReadPhysical(uint64_t qwAddress, uint32_t nCount, void* pBuffer);
+    bool bWritePhysicalDword(uint64_t qwAddress, uint32_t dwValue);
+    bool bReadMsr(unsigned nCpu, uint32_t dwIndex, uint64_t& qwValue);
+    bool bWriteMsr(unsigned nCpu, uint32_t dwIndex, uint64_t qwValue);
+
+    // For tests: the board as it is, without going through the buses and without logging.
+    bool bHasFunction(unsigned nBus, unsigned nDevice, unsigned nFunction) const;
+    uint32_t dwPeekConfig(unsigned nBus, unsigned nDevice, unsigned nFunction, unsigned nOffset) const;
+    uint64_t qwEnhancedConfigBase() const;  // 0 when the board has none
+    uint16_t wPMTimerPort() const;          // 0 when the board has none
+
+private:
+    CSimBoard();
+    std::unique_ptr<CBoardState> m_pState;
+};
+
+}  // namespace sim
