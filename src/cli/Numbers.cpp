@@ -17,7 +17,7 @@ std::optional<uint64_t> ParseDigits(const std::string& str, unsigned nBase, uint
             nDigit = std::tolower(static_cast<unsigned char>(c)) - 'a' + 10;
         else
             return std::nullopt;
-        if (qw > (qwMax - nDigit) / nBase) return std::nullopt;
+        if (nDigit > qwMax || qw > (qwMax - nDigit) / nBase) return std::nullopt;
         qw = qw * nBase + nDigit;
     }
     return qw;

@@ -17,7 +17,9 @@ constexpr uint32_t WAIT_FAILED = 0xFFFFFFFF;
 constexpr uint32_t INFINITE = 0xFFFFFFFF;
 
 // Opens the mutex of that name, creating it when no handle to it is open; a null or empty
-// name creates an unnamed mutex. With bInitialOwner the calling thread owns it on return.
+// name creates an unnamed mutex. With bInitialOwner the calling thread owns a mutex this call
+// created; for a named mutex that was already open the flag is ignored, as on Windows (it is
+// never taken from another owner). Waits are timed on the real steady clock, not on Clock().
 HMUTEX CreateMutexA(bool bInitialOwner, const char* pszName);
 
 // Waits up to dwMilliseconds (INFINITE: for ever) for ownership. WAIT_OBJECT_0 when taken
@@ -25,10 +27,11 @@ HMUTEX CreateMutexA(bool bInitialOwner, const char* pszName);
 // a thread that ended while owning it, WAIT_TIMEOUT, or WAIT_FAILED for a null handle.
 uint32_t WaitForSingleObject(HMUTEX hMutex, uint32_t dwMilliseconds);
 
-// Gives up one level of ownership. False when the calling thread does not own the mutex.
+// Gives up one level of ownership. False when the calling thread does not own the mutex or
+// the handle is null or closed.
 bool ReleaseMutex(HMUTEX hMutex);
 
-// Closes the handle. Ownership held by the calling thread is not released by closing (as on
+// Closes the handle (false for a null or already closed handle). Ownership held by the calling thread is not released by closing (as on
 // Windows the mutex stays owned until its owner releases it or ends).
 bool CloseHandle(HMUTEX hMutex);
 

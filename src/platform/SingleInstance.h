@@ -2,7 +2,9 @@
 // The system-wide single-instance lock: an exclusive flock on "<name>.lock" in the runtime
 // directory ($PENDULON_RUNTIME_DIR if set, else $XDG_RUNTIME_DIR, else /run for root, else a
 // private directory /tmp/pendulon-<uid>/ that must belong to the user and have mode 0700).
-// The lock is held while the object lives and goes with the process, however it ends.
+// The lock is held while the object lives and goes with the process, however it ends. The
+// lock file (mode 0600) is never opened through a symbolic link. Being locks on open files,
+// two objects in one process also exclude each other.
 #include <string>
 
 namespace platform {
@@ -16,6 +18,8 @@ public:
 
     // True when this process now holds the lock; false when another process holds it or the
     // lock file cannot be opened (strError then says why; empty when another instance runs).
+    // The name is a bare file name (no '/'). A lock already held by this object is released
+    // first.
     bool bAcquire(const char* pszName, std::string& strError);
     void vRelease();
     bool bHeld() const { return m_nFd >= 0; }

@@ -1,7 +1,10 @@
 #pragma once
 // Where settings and profiles live: $PENDULON_WORKDIR if set; else /var/lib/pendulon/ for
 // root and ${XDG_STATE_HOME:-~/.local/state}/pendulon/ for other users. The directory is
-// created with mode 0700 when missing and the path ends with a slash.
+// created with mode 0700 when missing (missing directories above it too) and the path ends
+// with a slash. A relative $PENDULON_WORKDIR is made absolute against the current directory;
+// a relative $XDG_STATE_HOME is ignored. Refused: a path that is a symbolic link or not a
+// directory, and a default location that belongs to another user.
 #include <string>
 
 namespace platform {
