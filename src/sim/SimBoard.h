@@ -49,6 +49,10 @@ public:
 
 private:
     CSimBoard();
+    // Decodes a board file and builds the board; strLabel names it in errors (empty: by its
+    // name field), strDefaultName is its name when the file gives none.
+    static std::unique_ptr<CSimBoard> Make(const std::string& strText, const std::string& strLabel,
+                                           const std::string& strDefaultName, std::string& strError);
     std::unique_ptr<CBoardState> m_pState;
 };
 
