@@ -212,7 +212,11 @@ int nRunMsr(CSession& session, const RawPlan& plan, unsigned nCpu)
     return EXIT_OK;
 }
 
-}  // namespace
+
+struct RawArguments {
+    std::vector<std::string> arguments;
+    unsigned nCpu = 0;
+};
 
 void vAddRawCommands(CLI::App& app, RawArguments& args, std::string& strChosen)
 {
@@ -249,6 +253,7 @@ int nRunRaw(const std::string& strChosen, const RawArguments& args, const Global
     CSession session(options);
     if (int n = session.nStart()) return n;
     if (!session.bBegin()) return EXIT_FAILED;
+    session.vEnsurePCISpace();
     int nResult = EXIT_FAILED;
     if (strChosen == "pci") nResult = nRunPCI(session, plan);
     if (strChosen == "port") nResult = nRunPort(session, plan);
@@ -257,5 +262,20 @@ int nRunRaw(const std::string& strChosen, const RawArguments& args, const Global
     session.vEnd();
     return nResult;
 }
+
+class CRawCommand : public CCommand {
+public:
+    void vAdd(CLI::App& app) override { vAddRawCommands(app, m_Arguments, m_strChosen); }
+    bool bChosen() const override { return !m_strChosen.empty(); }
+    int nRun(const GlobalOptions& options) override { return nRunRaw(m_strChosen, m_Arguments, options); }
+
+private:
+    RawArguments m_Arguments;
+    std::string m_strChosen;
+};
+
+}  // namespace
+
+std::unique_ptr<CCommand> CreateRawCommand() { return std::make_unique<CRawCommand>(); }
 
 }  // namespace cli

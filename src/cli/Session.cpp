@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/AccessDeviceChoice.h"
+#include "app/KitBuilder.h"
 #include "kit/DeviceDriver.h"
 #include "kit/DriverProtocol.h"
 #include "kit/IOSpace.h"
@@ -88,11 +89,18 @@ int CSession::nStart()
             return EXIT_FAILED;
         }
     }
-    if (!bBegin()) return EXIT_FAILED;
-    // The configuration space through ports 0xCF8/0xCFC, as the PCI interface registers it.
-    if (!kit::FindPCIConfigSpace()) pKit->AddIOSpace(new CPCIIOSpace);
-    vEnd();
     return EXIT_OK;
+}
+
+void CSession::vBuildKit()
+{
+    app::vBuildKit(ORVEXSDK::Instance());
+}
+
+void CSession::vEnsurePCISpace()
+{
+    // The configuration space through ports 0xCF8/0xCFC, as the PCI interface registers it.
+    if (!kit::FindPCIConfigSpace()) ORVEXSDK::Instance()->AddIOSpace(new CPCIIOSpace);
 }
 
 bool CSession::bBegin()

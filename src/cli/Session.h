@@ -25,13 +25,18 @@ public:
     CSession(const CSession&) = delete;
     CSession& operator=(const CSession&) = delete;
 
-    // Chooses and prepares the access device, checks the driver's version and registers the
-    // PCI configuration space. EXIT_OK, or the exit status after one line on stderr.
+    // Chooses and prepares the access device and checks the driver's version. EXIT_OK, or
+    // the exit status after one line on stderr.
     int nStart();
 
     // A sequence of hardware accesses: the kit lock, then the driver device.
     bool bBegin();
     void vEnd();
+
+    // Inside bBegin/vEnd: builds every interface of the kit as the program does at start.
+    void vBuildKit();
+    // Inside bBegin/vEnd: only the PCI configuration space, for raw access without a scan.
+    void vEnsurePCISpace();
 
     CDeviceDriver& Driver() { return *m_pDriver; }
     const GlobalOptions& Options() const { return m_Options; }

@@ -3,7 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
 
-#include "cli/RawCommands.h"
+#include "cli/Command.h"
 #include "cli/Session.h"
 #include "kit/Trace.h"
 
@@ -21,9 +21,8 @@ int main(int argc, char** argv)
     app.add_flag("--json", options.bJson, "print results as JSON");
     app.add_flag("-y,--yes", options.bYes, "do not ask before writing");
 
-    cli::RawArguments raw;
-    std::string strRaw;
-    cli::vAddRawCommands(app, raw, strRaw);
+    std::vector<std::unique_ptr<cli::CCommand>> commands = cli::CreateCommands();
+    for (auto& pCommand : commands) pCommand->vAdd(app);
 
     try {
         app.parse(argc, argv);
@@ -38,7 +37,8 @@ int main(int argc, char** argv)
         return cli::EXIT_USAGE;
     }
     if (options.bTrace) kit::SetTraceEnabled(true);
-    if (!strRaw.empty()) return cli::nRunRaw(strRaw, raw, options);
+    for (auto& pCommand : commands)
+        if (pCommand->bChosen()) return pCommand->nRun(options);
     cli::vError("no command given (see --help)");
     return cli::EXIT_USAGE;
 }

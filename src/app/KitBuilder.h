@@ -1,0 +1,12 @@
+#pragma once
+// Builds the hardware kit in the order the program starts it: ACPI, CPU, PCI followed by the
+// PCI scan, chipset, SMBus followed by the multiplexer detection, DMI, clock generator.
+// Every interface whose initialisation fails is left out. Call it with the kit lock held and
+// the driver device open.
+class ORVEXSDK;
+
+namespace app {
+
+void vBuildKit(ORVEXSDK* pKit);
+
+}  // namespace app
