@@ -245,13 +245,15 @@ TEST(SimBoardTimers, PMTimerCountsAt3579545HzAndWrapsAt24Bits)
     const uint64_t t1 = board.Clock().qwNanoseconds() + 50;
     EXPECT_EQ(In(board, wPort + 1, 1), ticksAt(t1) >> 8 & 0xFF);  // a byte of the count
 
-    // 2^24 ticks take 4.69 s: after 4.6 s the count is near the top, after 4.8 s past the wrap.
-    board.Clock().vSleepMicroseconds(3'600'000);
+    // 2^24 ticks take 4.69 s: 0.1 s before the next wrap the count is near the top, 0.1 s
+    // after it near the bottom.
+    const uint64_t qwToWrapUs = uint64_t(0x1000000 - In(board, wPort, 4)) * 1'000'000 / 3579545;
+    board.Clock().vSleepMicroseconds(qwToWrapUs - 100'000);
     const uint32_t dwHigh = In(board, wPort, 4);
     board.Clock().vSleepMicroseconds(200'000);
     const uint32_t dwWrapped = In(board, wPort, 4);
-    EXPECT_GT(dwHigh, 16'000'000u);
-    EXPECT_LT(dwWrapped, 1'000'000u);
+    EXPECT_GT(dwHigh, 0x1000000u - 400'000u);
+    EXPECT_LT(dwWrapped, 400'000u);
     EXPECT_EQ(dwWrapped >> 24, 0u);
     EXPECT_NEAR(double((dwWrapped - dwHigh) & 0xFFFFFF), 0.2 * 3579545, 8.0);
     Out(board, wPort, 4, 0);  // read-only: the count goes on
