@@ -207,49 +207,55 @@ uint32_t CDeviceDriver::bWriteMSR(uint32_t dwIndex, uint32_t dwHigh, uint32_t dw
     return adwOut[0] == 0xFFFFFFFF ? 0 : 1;
 }
 
-uint32_t CDeviceDriver::bReadPortByte(uint32_t dwPort, uint8_t& bValue)
-{
-    bValue = 0;
-    uint32_t dwOut = 0;
-    if (!bRequest(driver::IOCTL_READ_PORT_BYTE, &dwPort, 4, &dwOut, 4)) return 0;
-    bValue = static_cast<uint8_t>(dwOut);
-    return 1;
-}
-
-uint32_t CDeviceDriver::bReadPortWord(uint32_t dwPort, uint16_t& wValue)
-{
-    wValue = 0;
-    uint32_t dwOut = 0;
-    if (!bRequest(driver::IOCTL_READ_PORT_WORD, &dwPort, 4, &dwOut, 4)) return 0;
-    wValue = static_cast<uint16_t>(dwOut);
-    return 1;
-}
-
-uint32_t CDeviceDriver::bReadPortDword(uint32_t dwPort, uint32_t& dwValue)
+uint32_t CDeviceDriver::bReadPort(uint32_t dwCode, uint32_t dwPort, uint32_t& dwValue)
 {
     dwValue = 0;
     uint32_t dwOut = 0;
-    if (!bRequest(driver::IOCTL_READ_PORT_DWORD, &dwPort, 4, &dwOut, 4)) return 0;
+    if (!bRequest(dwCode, &dwPort, 4, &dwOut, 4)) return 0;
     dwValue = dwOut;
     return 1;
 }
 
+uint32_t CDeviceDriver::bWritePort(uint32_t dwCode, uint32_t dwPort, uint32_t dwValue)
+{
+    const uint32_t adwIn[2] = {dwPort, dwValue};
+    return bRequest(dwCode, adwIn, 8, nullptr, 0) ? 1 : 0;
+}
+
+uint32_t CDeviceDriver::bReadPortByte(uint32_t dwPort, uint8_t& bValue)
+{
+    uint32_t dw;
+    const uint32_t bOk = bReadPort(driver::IOCTL_READ_PORT_BYTE, dwPort, dw);
+    bValue = static_cast<uint8_t>(dw);
+    return bOk;
+}
+
+uint32_t CDeviceDriver::bReadPortWord(uint32_t dwPort, uint16_t& wValue)
+{
+    uint32_t dw;
+    const uint32_t bOk = bReadPort(driver::IOCTL_READ_PORT_WORD, dwPort, dw);
+    wValue = static_cast<uint16_t>(dw);
+    return bOk;
+}
+
+uint32_t CDeviceDriver::bReadPortDword(uint32_t dwPort, uint32_t& dwValue)
+{
+    return bReadPort(driver::IOCTL_READ_PORT_DWORD, dwPort, dwValue);
+}
+
 uint32_t CDeviceDriver::bWritePortByte(uint32_t dwPort, uint32_t dwValue)
 {
-    const uint32_t adwIn[2] = {dwPort, dwValue & 0xFF};
-    return bRequest(driver::IOCTL_WRITE_PORT_BYTE, adwIn, 8, nullptr, 0) ? 1 : 0;
+    return bWritePort(driver::IOCTL_WRITE_PORT_BYTE, dwPort, dwValue & 0xFF);
 }
 
 uint32_t CDeviceDriver::bWritePortWord(uint32_t dwPort, uint32_t dwValue)
 {
-    const uint32_t adwIn[2] = {dwPort, dwValue & 0xFFFF};
-    return bRequest(driver::IOCTL_WRITE_PORT_WORD, adwIn, 8, nullptr, 0) ? 1 : 0;
+    return bWritePort(driver::IOCTL_WRITE_PORT_WORD, dwPort, dwValue & 0xFFFF);
 }
 
 uint32_t CDeviceDriver::bWritePortDword(uint32_t dwPort, uint32_t dwValue)
 {
-    const uint32_t adwIn[2] = {dwPort, dwValue};
-    return bRequest(driver::IOCTL_WRITE_PORT_DWORD, adwIn, 8, nullptr, 0) ? 1 : 0;
+    return bWritePort(driver::IOCTL_WRITE_PORT_DWORD, dwPort, dwValue);
 }
 
 uint32_t CDeviceDriver::bReadPhysicalMemory(uint32_t dwAddress, uint32_t dwCount, void* pBuffer)

@@ -67,6 +67,8 @@ private:
     bool bUsable() const;
     bool bRequest(uint32_t dwCode, const void* pIn, uint32_t nIn, void* pOut, uint32_t nOut);
     bool bPrepareDevice();
+    uint32_t bReadPort(uint32_t dwCode, uint32_t dwPort, uint32_t& dwValue);
+    uint32_t bWritePort(uint32_t dwCode, uint32_t dwPort, uint32_t dwValue);
 
     std::unique_ptr<CAccessDevice> m_pAccess;
     bool m_bPrepared = false;
