@@ -32,6 +32,23 @@ void CSysfsPCIConfig::vCloseAll()
     for (auto& [dwKey, nFd] : m_Files)
         if (nFd >= 0) close(nFd);
     m_Files.clear();
+    m_Present.clear();
+    m_bListed = false;
+}
+
+void CSysfsPCIConfig::vListFunctions()
+{
+    m_bListed = true;
+    DIR* pDir = opendir(m_strRoot.c_str());
+    if (!pDir) return;
+    while (dirent* pEntry = readdir(pDir)) {
+        unsigned nBus, nDevice, nFunction;
+        char cEnd;
+        if (std::sscanf(pEntry->d_name, "0000:%2x:%2x.%1x%c", &nBus, &nDevice, &nFunction, &cEnd) == 3 &&
+            nDevice < 32 && nFunction < 8)
+            m_Present.insert(nBus << 8 | nDevice << 3 | nFunction);
+    }
+    closedir(pDir);
 }
 
 int CSysfsPCIConfig::nOpen(unsigned nBus, unsigned nDevice, unsigned nFunction)
@@ -39,6 +56,8 @@ int CSysfsPCIConfig::nOpen(unsigned nBus, unsigned nDevice, unsigned nFunction)
     const uint32_t dwKey = (nBus & 0xFF) << 8 | (nDevice & 31) << 3 | (nFunction & 7);
     auto it = m_Files.find(dwKey);
     if (it != m_Files.end()) return it->second;
+    if (!m_bListed) vListFunctions();
+    if (!m_Present.count(dwKey)) return m_Files[dwKey] = -1;
     char szPath[512];
     std::snprintf(szPath, sizeof szPath, "%s/0000:%02x:%02x.%x/config", m_strRoot.c_str(), nBus & 0xFF, nDevice & 31,
                   nFunction & 7);

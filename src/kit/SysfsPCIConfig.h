@@ -5,6 +5,7 @@
 // accesses to 0xCFC-0xCFF reach the function and offset the latch names.
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 
 namespace kit {
@@ -32,8 +33,13 @@ public:
 
 private:
     int nOpen(unsigned nBus, unsigned nDevice, unsigned nFunction);
+    // Lists the functions of domain 0 once, so that probing the many absent ones costs no
+    // system call.
+    void vListFunctions();
 
     std::string m_strRoot;
+    bool m_bListed = false;
+    std::set<uint32_t> m_Present;  // bus/device/function keys found in the directory
     uint32_t m_dwAddressLatch = 0;
     std::map<uint32_t, int> m_Files;  // bus/device/function → descriptor, -1 when absent
 };
