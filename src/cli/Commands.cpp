@@ -1,4 +1,8 @@
+#include "cli/ACPICommand.h"
+#include "cli/ChipsetCommand.h"
 #include "cli/Command.h"
+#include "cli/DMICommand.h"
+#include "cli/PCICommand.h"
 #include "cli/RawCommands.h"
 
 namespace cli {
@@ -7,6 +11,10 @@ std::vector<std::unique_ptr<CCommand>> CreateCommands()
 {
     std::vector<std::unique_ptr<CCommand>> commands;
     commands.push_back(CreateRawCommand());
+    commands.push_back(CreateACPICommand());
+    commands.push_back(CreatePCICommand());
+    commands.push_back(CreateDMICommand());
+    commands.push_back(CreateChipsetCommand());
     return commands;
 }
 

@@ -3,6 +3,10 @@
 // shortcut cleared. An interface whose hardware support is not part of this build fails
 // cleanly, leaving no trace.
 #include "kit/ORVEXSDK.h"
+#include "discovery/ChipsetInterface.h"
+#include "discovery/PCIInterface.h"
+#include "discovery/DMIInterface.h"
+#include "kit/ACPIInterface.h"
 
 template <typename T>
 uint32_t ORVEXSDK::Register(T* pInterface, T*& pShortcut, uint32_t dwResult)
@@ -18,8 +22,8 @@ uint32_t ORVEXSDK::Register(T* pInterface, T*& pShortcut, uint32_t dwResult)
 
 uint32_t ORVEXSDK::CreateACPIInterface()
 {
-    m_pACPIInterface = nullptr;
-    return 0;
+    m_pACPIInterface = new CACPIInterface;
+    return Register(m_pACPIInterface, m_pACPIInterface, m_pACPIInterface->Probe());
 }
 
 uint32_t ORVEXSDK::CreateCPUInterface()
@@ -30,14 +34,15 @@ uint32_t ORVEXSDK::CreateCPUInterface()
 
 uint32_t ORVEXSDK::CreatePCIInterface()
 {
-    m_pPCIInterface = nullptr;
-    return 0;
+    m_pPCIInterface = new CPCIInterface;
+    return Register(m_pPCIInterface, m_pPCIInterface, m_pPCIInterface->Init());
 }
 
 uint32_t ORVEXSDK::CreateChipsetInterface()
 {
-    m_pChipsetInterface = nullptr;
-    return 0;
+    CChipsetInterface* pInterface = new CChipsetInterface;
+    m_pChipsetInterface = pInterface;
+    return Register(pInterface, m_pChipsetInterface, pInterface->Probe());
 }
 
 uint32_t ORVEXSDK::CreateSMBusInterface()
@@ -48,8 +53,8 @@ uint32_t ORVEXSDK::CreateSMBusInterface()
 
 uint32_t ORVEXSDK::CreateDMIInterface()
 {
-    m_pDMIInterface = nullptr;
-    return 0;
+    m_pDMIInterface = new CDMIInterface;
+    return Register(m_pDMIInterface, m_pDMIInterface, m_pDMIInterface->Probe());
 }
 
 uint32_t ORVEXSDK::CreatePLLInterface()

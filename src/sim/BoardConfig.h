@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/Processors.h"
+#include "sim/PciVisibility.h"
 
 namespace sim {
 
@@ -30,6 +31,7 @@ struct CpuConfig {
 struct PciFunctionConfig {
     uint8_t nBus = 0, nDevice = 0, nFunction = 0;
     std::unique_ptr<std::array<uint8_t, 4096>> pConfig;  // the configuration space at reset
+    std::optional<PciVisibilityRule> Visibility;  // "visible_when": the function can be hidden
 };
 
 struct MemoryRegionConfig {

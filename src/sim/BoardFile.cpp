@@ -3,8 +3,11 @@
 #include <cstring>
 #include <numeric>
 
+#include "sim/AcpiTables.h"
 #include "sim/BoardConfig.h"
 #include "sim/JsonFields.h"
+#include "sim/PciVisibilityParse.h"
+#include "sim/SmbiosTables.h"
 
 namespace sim {
 
@@ -93,7 +96,7 @@ bool CBoardFileParser::bParse(const json& root)
 {
     if (!m_Reader.bObject(root, "the file") ||
         !m_Reader.bKnownKeys(root, "", {"name", "description", "clock", "cpus", "pci", "memory", "enhanced_config",
-                                        "pm_timer", "apic"}))
+                                        "pm_timer", "apic", "acpi", "smbios"}))
         return false;
     if (root.contains("name") && !m_Reader.bString(root["name"], "name", 64, m_Config.strName))
         return false;
@@ -115,6 +118,10 @@ bool CBoardFileParser::bParse(const json& root)
     if (root.contains("enhanced_config") && !bEnhancedConfig(root["enhanced_config"]))
         return false;
     if (root.contains("pm_timer") && !bPMTimer(root["pm_timer"]))
+        return false;
+    if (root.contains("acpi") && !bParseAcpiSection(root["acpi"], m_Reader, m_Config))
+        return false;
+    if (root.contains("smbios") && !bParseSmbiosSection(root["smbios"], m_Reader, m_Config))
         return false;
     return bCheckLayout();
 }
@@ -326,7 +333,7 @@ bool CBoardFileParser::bPci(const json& pci)
 bool CBoardFileParser::bPciFunction(const json& function, const std::string& strField, PciFunctionConfig& config)
 {
     if (!m_Reader.bObject(function, strField) ||
-        !m_Reader.bKnownKeys(function, strField, {"at", "id", "class", "rev", "header", "subsystem", "regs"}))
+        !m_Reader.bKnownKeys(function, strField, {"at", "id", "class", "rev", "header", "subsystem", "regs", "visible_when"}))
         return false;
     if (!function.contains("at"))
         return m_Reader.bFail(strField + ".at", "is missing (write \"00:1f.3\")");
@@ -381,6 +388,9 @@ bool CBoardFileParser::bPciFunction(const json& function, const std::string& str
         putWord(nOffset + 2, wSubsystem);
     }
     if (function.contains("regs") && !bPciRegs(function["regs"], strField + ".regs", space))
+        return false;
+    if (function.contains("visible_when") &&
+        !bParsePciVisibility(m_Reader, function["visible_when"], strField + ".visible_when", config.Visibility))
         return false;
     return true;
 }

@@ -124,7 +124,7 @@ bool bBuild(BoardConfig& config, CBoardState& state, const std::string& strLabel
     };
     for (PciFunctionConfig& function : config.Pci)
         state.Pci.bAdd(function.nBus, function.nDevice, function.nFunction,
-                       std::make_unique<CPciFunction>(*function.pConfig));
+                       MakePciFunction(*function.pConfig, function.Visibility, state.Pci));
     if (!state.Ports.bAdd(std::make_unique<CConfigMechanism1>(state.Pci), strWhy))
         return fail("pci");
     if (config.wPMTimerPort) {

@@ -1,0 +1,48 @@
+#include "discovery/MemoryInfo.h"
+
+#include <cstdio>
+
+CMemoryInfo::CMemoryInfo() { Reset(); }
+
+CMemoryInfo::~CMemoryInfo() {}
+
+void CMemoryInfo::Reset()
+{
+    m_nMemoryType = -1;
+    m_nReserved1 = -1;
+    m_fRatio = -1.0f;
+    m_fOffset = -1.0f;
+    m_nDivider = -1;
+    m_fCAS = -1.0f;
+    for (int32_t& nTiming : m_nTiming) nTiming = -1;
+    m_fMemoryClock = -1.0f;
+    m_nReserved2 = -1;
+    m_nReserved3 = -1;
+    m_nChannels = -1;
+    m_szECC[0] = '\0';  // unknown until a reader tells
+    m_szRatio[0] = '\0';
+    m_bECCEnabled = 0;
+    m_nReserved4 = -1;
+    m_pData.reset();
+    m_fNominal = -1.0f;
+    m_bFixedClock = 0;
+}
+
+void CMemoryInfo::SetRatio(float fRatio, const char* pszRatio)
+{
+    m_fRatio = fRatio;
+    std::snprintf(m_szRatio, sizeof m_szRatio, "%s", pszRatio);
+}
+
+float CMemoryInfo::GetMemoryClock(float fBusClock, float fProcessorValue) const
+{
+    if (m_bFixedClock) return m_fMemoryClock;
+    if (!(fBusClock > 0.0f)) return -1.0f;
+    if (m_fRatio > 0.0f) return fBusClock * m_fRatio;
+    if (m_fOffset > 0.0f) return fBusClock + m_fOffset;
+    // The processor's multiplier must be known too: without it the product would be a
+    // negative number posing as a clock.
+    if (m_nDivider != -1 && m_nDivider > 0 && fProcessorValue > 0.0f)
+        return fBusClock * fProcessorValue / float(m_nDivider);
+    return -1.0f;
+}

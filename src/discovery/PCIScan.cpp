@@ -1,0 +1,165 @@
+// The PCI scan: one CPCIDevice per function that answers, with its header, its capability
+// chains and its class name. A rescan adds the functions that appeared, removes the ones
+// that vanished and keeps the others as they are.
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "discovery/PCICapabilities.h"
+#include "discovery/PCIClassNames.h"
+#include "discovery/PCIDevice.h"
+#include "discovery/PCIEnhancedBase.h"
+#include "discovery/PCIInterface.h"
+#include "kit/IOSpace.h"
+#include "kit/ORVEXSDK.h"
+#include "kit/PCIConfig.h"
+
+namespace {
+
+constexpr unsigned MAX_CAPABILITIES = 48;
+// Every extended capability takes at least one dword of the 3840 bytes above 0xFF: a chain
+// longer than this loops.
+constexpr unsigned MAX_EXT_CAPABILITIES = (PCI_EXPRESS_CONFIG_SIZE - PCI_CONFIG_SIZE) / 4;
+constexpr uint32_t BUS_DEVICE_LIMIT = 256 * 32;
+constexpr int32_t FUNCTION_LIMIT = 8;
+constexpr uint8_t MULTI_FUNCTION = 0x80;
+
+CPCIHeader* pCreateHeader(uint8_t bHeaderType)
+{
+    switch (bHeaderType & 0x7F) {
+    case 0: return new CPCIHeaderType0;
+    case 1: return new CPCIHeaderType1;
+    case 2: return new CPCIHeaderType2;
+    default: return nullptr;
+    }
+}
+
+// Keeps the bytes the capability occupies; those beyond the image read as all ones.
+void vKeepData(CPCICapability& cap, const uint8_t* pbConfig, uint32_t dwSize)
+{
+    if (cap.m_nLength <= 0) return;
+    const uint32_t nLength = static_cast<uint32_t>(cap.m_nLength);
+    cap.m_pData = new uint8_t[nLength];
+    std::memset(cap.m_pData, 0xFF, nLength);
+    if (cap.m_dwOffset < dwSize)
+        std::memcpy(cap.m_pData, pbConfig + cap.m_dwOffset, std::min(nLength, dwSize - cap.m_dwOffset));
+}
+
+void vAddCapability(CTList<CPCICapability>*& pList, uint32_t& dwMask, uint32_t dwID, bool bExtended, uint32_t dwOffset,
+                    const uint8_t* pbConfig, uint32_t dwSize)
+{
+    CPCICapability* pCap = CreatePCICapability(dwID, bExtended);
+    pCap->m_dwOffset = dwOffset;
+    pCap->Parse(pbConfig, dwSize);
+    vKeepData(*pCap, pbConfig, dwSize);
+    dwMask |= uint32_t(1) << (dwID & 31);
+    if (!pList) pList = new CTList<CPCICapability>;
+    pList->Append(pCap);
+}
+
+// The standard chain from the header's capability pointer.
+void vWalkCapabilities(CPCIDevice& device, const uint8_t* pbConfig)
+{
+    uint32_t dwPointer = device.m_pHeader->GetCapabilityPointer();
+    for (unsigned n = 0; n < MAX_CAPABILITIES; ++n) {
+        dwPointer &= 0xFC;
+        if (dwPointer < 0x40) break;
+        const uint32_t dwID = pbConfig[dwPointer];
+        if (dwID == 0xFF) break;
+        vAddCapability(device.m_pCapabilities, device.m_dwCapsMask, dwID, false, dwPointer, pbConfig, PCI_CONFIG_SIZE);
+        dwPointer = pbConfig[dwPointer + 1];
+    }
+}
+
+// The extended chain from offset 256, read through the enhanced configuration space into the
+// work buffer.
+void vWalkExtCapabilities(CPCIDevice& device, CPCIExpressIOSpace& space, uint8_t* pbBuffer)
+{
+    for (uint32_t dwOffset = 0; dwOffset < PCI_EXPRESS_CONFIG_SIZE; dwOffset += 4) {
+        const uint32_t dwValue = space.ReadConfig(device.m_bBus, device.m_bDevice, device.m_bFunction, dwOffset);
+        for (unsigned i = 0; i < 4; ++i) pbBuffer[dwOffset + i] = uint8_t(dwValue >> (8 * i));
+    }
+    uint32_t dwOffset = PCI_CONFIG_SIZE;
+    for (unsigned n = 0; n < MAX_EXT_CAPABILITIES; ++n) {
+        uint32_t dwHeader = 0;
+        for (unsigned i = 0; i < 4; ++i) dwHeader |= uint32_t(pbBuffer[dwOffset + i]) << (8 * i);
+        const uint32_t dwID = dwHeader & 0xFFFF;
+        if (dwHeader == 0xFFFFFFFF || dwID == 0xFFFF || dwID == 0) break;
+        vAddCapability(device.m_pExtCapabilities, device.m_dwExtCapsMask, dwID, true, dwOffset, pbBuffer,
+                       PCI_EXPRESS_CONFIG_SIZE);
+        // The low two bits of the next offset are reserved.
+        dwOffset = (dwHeader >> 20) & 0xFFC;
+        if (dwOffset < PCI_CONFIG_SIZE) break;
+    }
+}
+
+bool bHasPCIExpressCapability(const CPCIDevice& device) { return device.m_dwCapsMask & (uint32_t(1) << PCI_CAP_PCIE); }
+
+// A record for a function that answered: configuration snapshot, header, chains, name.
+CPCIDevice* pReadFunction(CPCIInterface& pci, uint32_t dwBus, uint32_t dwDevice, uint32_t dwFunction, uint8_t* pbBuffer)
+{
+    CPCIDevice* pDevice = new CPCIDevice(uint8_t(dwBus), uint8_t(dwDevice), uint8_t(dwFunction));
+    for (uint32_t dwOffset = 0; dwOffset < PCI_CONFIG_SIZE; dwOffset += 4) {
+        const uint32_t dwValue = pci.ReadConfig(dwBus, dwDevice, dwFunction, dwOffset);
+        for (unsigned i = 0; i < 4; ++i) pbBuffer[dwOffset + i] = uint8_t(dwValue >> (8 * i));
+    }
+    pDevice->m_pConfig = new uint8_t[PCI_CONFIG_SIZE];
+    std::memcpy(pDevice->m_pConfig, pbBuffer, PCI_CONFIG_SIZE);
+    pDevice->m_pCommonHeader->Parse(pbBuffer);
+
+    pDevice->m_pHeader = pCreateHeader(pDevice->m_pCommonHeader->m_bHeaderType);
+    if (pDevice->m_pHeader) {
+        pDevice->m_pHeader->Parse(pbBuffer);
+        vWalkCapabilities(*pDevice, pbBuffer);
+    }
+    CPCIExpressIOSpace* pExpress = kit::FindPCIExpressSpace();
+    if (pExpress && bHasPCIExpressCapability(*pDevice)) vWalkExtCapabilities(*pDevice, *pExpress, pbBuffer);
+
+    const CPCICommonHeader& h = *pDevice->m_pCommonHeader;
+    discovery::vDescribePCIClass(h.m_bBaseClass, h.m_bSubClass, h.m_bProgIf, pDevice->m_szDescription,
+                                 sizeof pDevice->m_szDescription);
+    return pDevice;
+}
+
+}  // namespace
+
+void CPCIInterface::Scan()
+{
+    if (!kit::FindPCIConfigSpace()) return;
+    ORVEXSDK* pKit = ORVEXSDK::Instance();
+    std::unique_ptr<uint8_t[]> pBuffer(new (std::nothrow) uint8_t[PCI_EXPRESS_CONFIG_SIZE]);
+    if (!pBuffer) return;
+    const bool bHadExpress = kit::FindPCIExpressSpace() != nullptr;
+
+    const uint32_t nBusDevices = static_cast<uint32_t>(std::clamp<int32_t>(m_nBusDevices, 0, BUS_DEVICE_LIMIT));
+    const uint32_t nFunctions = static_cast<uint32_t>(std::clamp<int32_t>(m_nFunctions, 0, FUNCTION_LIMIT));
+    for (uint32_t i = 0; i < nBusDevices; ++i) {
+        const uint32_t dwBus = i >> 5, dwDevice = i & 31;
+        for (uint32_t dwFunction = 0; dwFunction < nFunctions; ++dwFunction) {
+            CPCIDevice* pKnown = FindDevice(dwBus, dwDevice, dwFunction);
+            if ((ReadConfig(dwBus, dwDevice, dwFunction, 0) & 0xFFFF) == 0xFFFF) {
+                if (pKnown) pKit->m_pDeviceList->Remove(pKnown);
+                continue;
+            }
+            if (pKnown) {
+                if (dwFunction == 0 && pKnown->m_pCommonHeader->m_bHeaderType < MULTI_FUNCTION) break;
+                continue;
+            }
+            CPCIDevice* pDevice = pReadFunction(*this, dwBus, dwDevice, dwFunction, pBuffer.get());
+            pKit->AddDevice(pDevice);
+            if (dwFunction == 0 && pDevice->m_pCommonHeader->m_bHeaderType < MULTI_FUNCTION) break;
+        }
+    }
+
+    if (bHadExpress || !discovery::bRegisterEnhancedConfigSpace()) return;
+    CPCIExpressIOSpace* pExpress = kit::FindPCIExpressSpace();
+    if (!pExpress) return;
+    CTList<CDevice>* pList = pKit->m_pDeviceList;
+    for (CTListItem<CDevice>* pItem = pList->m_pHead; pItem && pItem->m_pObject; pItem = pItem->m_pNext) {
+        if (!(pItem->m_pObject->m_dwType & DEVICE_PCI)) continue;
+        CPCIDevice* pDevice = static_cast<CPCIDevice*>(pItem->m_pObject);
+        if (bHasPCIExpressCapability(*pDevice) && !pDevice->m_pExtCapabilities)
+            vWalkExtCapabilities(*pDevice, *pExpress, pBuffer.get());
+    }
+}
