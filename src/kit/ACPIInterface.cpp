@@ -38,7 +38,7 @@ const TableSignature s_Signatures[] = {
     {"FACS", "Firmware ACPI Control Structure"},
     {"OEM", "OEM Specific Information Table"},
     {"PSDT", "Persistent System Description Table"},
-    {"SBST", "Smart Battery Specification Table"},
+    {"SBST", "Smart Battery Table"},
     {"SLIT", "System Locality Information Table"},
     {"SPCR", "Serial Port Console Redirection Table"},
     {"SRAT", "System Resource Affinity Table"},

@@ -8,6 +8,7 @@
 
 #include <memory>
 
+#include "KitOnDevice.h"
 #include "kit/DeviceDriver.h"
 #include "kit/IOSpace.h"
 #include "kit/LinuxAccessDevice.h"
@@ -16,30 +17,17 @@
 
 namespace {
 
-// A kit with an open driver over the given device and a registered PCI space.
-class CBenchKit {
+// A kit on the device with a registered PCI configuration space.
+class CBenchKit : public CKitOnDevice {
 public:
-    explicit CBenchKit(std::unique_ptr<CAccessDevice> pDevice)
+    explicit CBenchKit(std::unique_ptr<CAccessDevice> pDevice) : CKitOnDevice(std::move(pDevice))
     {
-        m_pDriver = std::make_unique<CDeviceDriver>(std::move(pDevice));
-        ORVEXSDK::Destroy();
-        ORVEXSDK::Instance()->m_pDriver = m_pDriver.get();
-        uint32_t dwError = 0;
-        m_bOk = m_pDriver->bInitDriver(nullptr, "vexa", "vexa", 1) && m_pDriver->bOpenDevice(dwError);
         m_pPCI = new CPCIIOSpace;
-        ORVEXSDK::Instance()->AddIOSpace(m_pPCI);
+        Kit().AddIOSpace(m_pPCI);
+        m_bOk = bOk();
     }
-    ~CBenchKit()
-    {
-        if (m_pDriver->bIsOpen()) m_pDriver->vCloseDevice();
-        m_pDriver->vUnloadDriver();
-        ORVEXSDK::Destroy();
-    }
-    bool m_bOk = false;
-    CPCIIOSpace* m_pPCI = nullptr;
-
-private:
-    std::unique_ptr<CDeviceDriver> m_pDriver;
+    bool m_bOk;
+    CPCIIOSpace* m_pPCI;
 };
 
 void BM_ConfigReadSimBoard(benchmark::State& state)

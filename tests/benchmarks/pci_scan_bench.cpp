@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "discovery/PCIInterface.h"
+#include "KitOnDevice.h"
 #include "kit/DeviceDriver.h"
 #include "kit/LinuxAccessDevice.h"
 #include "kit/ORVEXSDK.h"
@@ -20,33 +21,19 @@
 namespace {
 
 // A driver kept open over the given device; each scan gets a fresh kit root.
-class CScanKit {
+class CScanKit : public CKitOnDevice {
 public:
-    explicit CScanKit(std::unique_ptr<CAccessDevice> pDevice) : m_pDriver(std::make_unique<CDeviceDriver>(std::move(pDevice)))
-    {
-        ORVEXSDK::Destroy();
-        ORVEXSDK::Instance()->m_pDriver = m_pDriver.get();
-        uint32_t dwError = 0;
-        m_bOk = m_pDriver->bInitDriver(nullptr, "vexa", "vexa", 1) && m_pDriver->bOpenDevice(dwError);
-    }
-    ~CScanKit()
-    {
-        if (m_pDriver->bIsOpen()) m_pDriver->vCloseDevice();
-        m_pDriver->vUnloadDriver();
-        ORVEXSDK::Destroy();
-    }
+    explicit CScanKit(std::unique_ptr<CAccessDevice> pDevice) : CKitOnDevice(std::move(pDevice)), m_bOk(bOk()) {}
     // A new root with the PCI interface, not yet scanned.
     CPCIInterface* pFreshInterface()
     {
+        CDeviceDriver* pDriver = ORVEXSDK::Instance()->m_pDriver;
         ORVEXSDK::Destroy();
         ORVEXSDK* pKit = ORVEXSDK::Instance();
-        pKit->m_pDriver = m_pDriver.get();
+        pKit->m_pDriver = pDriver;
         return pKit->CreatePCIInterface() ? pKit->m_pPCIInterface : nullptr;
     }
-    bool m_bOk = false;
-
-private:
-    std::unique_ptr<CDeviceDriver> m_pDriver;
+    bool m_bOk;
 };
 
 void vRunScans(benchmark::State& state, CScanKit& kit)

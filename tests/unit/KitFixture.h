@@ -6,8 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "kit/DeviceDriver.h"
-#include "kit/ORVEXSDK.h"
+#include "KitOnDevice.h"
 #include "sim/SimAccessDevice.h"
 
 class CSimKit {
@@ -22,28 +21,15 @@ public:
         }
         auto pDevice = std::make_unique<sim::CSimAccessDevice>(std::move(pBoard));
         m_pSim = pDevice.get();
-        m_pDriver = std::make_unique<CDeviceDriver>(std::move(pDevice));
-        ORVEXSDK::Destroy();
-        ORVEXSDK::Instance()->m_pDriver = m_pDriver.get();
-        EXPECT_TRUE(m_pDriver->bInitDriver(nullptr, "vexa", "vexa", 1));
-        uint32_t dwError = 0;
-        EXPECT_TRUE(m_pDriver->bOpenDevice(dwError));
-    }
-
-    ~CSimKit()
-    {
-        if (m_pDriver) {
-            if (m_pDriver->bIsOpen()) m_pDriver->vCloseDevice();
-            m_pDriver->vUnloadDriver();
-        }
-        ORVEXSDK::Destroy();
+        m_pKit = std::make_unique<CKitOnDevice>(std::move(pDevice));
+        EXPECT_TRUE(m_pKit->bOk());
     }
 
     bool bReady() const { return m_pSim != nullptr; }
     sim::CSimBoard& Board() { return m_pSim->Board(); }
-    CDeviceDriver& Driver() { return *m_pDriver; }
+    CDeviceDriver& Driver() { return m_pKit->Driver(); }
 
 private:
     sim::CSimAccessDevice* m_pSim = nullptr;
-    std::unique_ptr<CDeviceDriver> m_pDriver;
+    std::unique_ptr<CKitOnDevice> m_pKit;
 };

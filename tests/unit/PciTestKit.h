@@ -4,6 +4,8 @@
 // enhanced window, as an empty slot does) and come back, so that rescans can be tested.
 #include <gtest/gtest.h>
 
+#include "KitOnDevice.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -77,20 +79,8 @@ public:
         }
         auto pDevice = std::make_unique<CHidingAccessDevice>(std::move(pBoard));
         m_pDevice = pDevice.get();
-        m_pDriver = std::make_unique<CDeviceDriver>(std::move(pDevice));
-        ORVEXSDK::Destroy();
-        ORVEXSDK::Instance()->m_pDriver = m_pDriver.get();
-        EXPECT_TRUE(m_pDriver->bInitDriver(nullptr, "vexa", "vexa", 1));
-        uint32_t dwError = 0;
-        EXPECT_TRUE(m_pDriver->bOpenDevice(dwError));
-    }
-    ~CPciKit()
-    {
-        if (m_pDriver) {
-            if (m_pDriver->bIsOpen()) m_pDriver->vCloseDevice();
-            m_pDriver->vUnloadDriver();
-        }
-        ORVEXSDK::Destroy();
+        m_pKit = std::make_unique<CKitOnDevice>(std::move(pDevice));
+        EXPECT_TRUE(m_pKit->bOk());
     }
 
     bool bReady() const { return m_pDevice != nullptr; }
@@ -115,7 +105,7 @@ public:
 
 private:
     CHidingAccessDevice* m_pDevice = nullptr;
-    std::unique_ptr<CDeviceDriver> m_pDriver;
+    std::unique_ptr<CKitOnDevice> m_pKit;
 };
 
 // A board of its own: one processor and the PCI functions given (JSON array members), with
