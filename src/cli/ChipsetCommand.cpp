@@ -34,17 +34,6 @@ std::string strIds(const CPCIDevice* pDevice)
     return sz;
 }
 
-// The memory type codes the readers set, as far as they say what they mean.
-const char* pszMemoryType(int32_t nType)
-{
-    switch (nType) {
-    case 6: return "DDR";
-    case 7: return "DDR2";
-    case 8: return "FB-DIMM";
-    default: return nullptr;
-    }
-}
-
 // "2.5", "5": a latency as written on a memory module.
 std::string strClocks(float f)
 {
@@ -65,7 +54,7 @@ json Known(float f) { return f > 0.0f ? json(double(f)) : json(nullptr); }
 
 json MemoryJson(const CMemoryInfo& info)
 {
-    const char* pszType = pszMemoryType(info.m_nMemoryType);
+    const char* pszType = CMemoryInfo::pszTypeName(info.m_nMemoryType);
     return {
         {"type", Known(info.m_nMemoryType)},
         {"type_name", pszType ? json(pszType) : json(nullptr)},
@@ -97,7 +86,7 @@ void vPrintMemory(const CMemoryInfo& info)
 {
     std::string strType = "unknown";
     if (info.m_nMemoryType != -1) {
-        const char* pszType = pszMemoryType(info.m_nMemoryType);
+        const char* pszType = CMemoryInfo::pszTypeName(info.m_nMemoryType);
         strType = pszType ? std::string(pszType) + " (type " + std::to_string(info.m_nMemoryType) + ")"
                           : "type " + std::to_string(info.m_nMemoryType);
     }

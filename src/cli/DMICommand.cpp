@@ -229,4 +229,10 @@ private:
 
 std::unique_ptr<CCommand> CreateDMICommand() { return std::make_unique<CDMICommand>(); }
 
+std::vector<std::string> DMIKeywordValues(const CDMIInterface& dmi, const std::string& strKeyword)
+{
+    const Keyword* pKeyword = pFindKeyword(strKeyword);
+    return pKeyword ? Values(*pKeyword, dmi) : std::vector<std::string>();
+}
+
 }  // namespace cli

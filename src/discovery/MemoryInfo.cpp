@@ -46,3 +46,13 @@ float CMemoryInfo::GetMemoryClock(float fBusClock, float fProcessorValue) const
         return fBusClock * fProcessorValue / float(m_nDivider);
     return -1.0f;
 }
+
+const char* CMemoryInfo::pszTypeName(int32_t nType)
+{
+    switch (nType) {
+    case 6: return "DDR";
+    case 7: return "DDR2";
+    case 8: return "FB-DIMM";
+    default: return nullptr;
+    }
+}

@@ -22,6 +22,9 @@ public:
     CMemoryInfo(const CMemoryInfo&) = delete;
     CMemoryInfo& operator=(const CMemoryInfo&) = delete;
 
+    // The name of a memory type code as far as the readers say what it means; null otherwise.
+    static const char* pszTypeName(int32_t nType);
+
     // Back to the state after construction, before a reader runs again.
     void Reset();
     // Sets m_fRatio and m_szRatio together.
