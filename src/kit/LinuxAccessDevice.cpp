@@ -39,6 +39,7 @@ bool CLinuxAccessDevice::bPrepare(std::string& strError)
     }
     m_nDevMem = open("/dev/mem", O_RDWR | O_SYNC | O_CLOEXEC);
     if (m_nDevMem < 0) m_nDevMem = open("/dev/mem", O_RDONLY | O_SYNC | O_CLOEXEC);
+    m_nDevMemCached = open("/dev/mem", O_RDONLY | O_CLOEXEC);
     if (m_ePorts == PortAccess::None) {
         m_pSysfs = std::make_unique<CSysfsPCIConfig>();
         if (!m_pSysfs->bAvailable()) {
@@ -60,7 +61,8 @@ void CLinuxAccessDevice::vRelease()
     m_ePorts = PortAccess::None;
     if (m_nDevPort >= 0) close(m_nDevPort);
     if (m_nDevMem >= 0) close(m_nDevMem);
-    m_nDevPort = m_nDevMem = -1;
+    if (m_nDevMemCached >= 0) close(m_nDevMemCached);
+    m_nDevPort = m_nDevMem = m_nDevMemCached = -1;
     for (auto& [nCpu, nFd] : m_MsrFiles)
         if (nFd >= 0) close(nFd);
     m_MsrFiles.clear();
@@ -107,21 +109,24 @@ bool CLinuxAccessDevice::bPortOut(uint16_t wPort, unsigned nWidth, uint32_t dwVa
     }
 }
 
-bool CLinuxAccessDevice::bMapRead(uint64_t qwAddress, uint32_t nCount, void* pBuffer)
+bool CLinuxAccessDevice::bMapRead(int nFd, bool bRegisters, uint64_t qwAddress, uint32_t nCount, void* pBuffer)
 {
-    // Device registers (the local APIC, the enhanced configuration window) are read through a
-    // mapping, in aligned dwords, as the hardware wants them.
-    if (m_nDevMem < 0 || (qwAddress & 3) || (nCount & 3)) return false;
+    if (nFd < 0 || (bRegisters && ((qwAddress & 3) || (nCount & 3)))) return false;
     const long nPage = sysconf(_SC_PAGESIZE);
     const uint64_t qwStart = qwAddress & ~uint64_t(nPage - 1);
     const size_t nLength = static_cast<size_t>(qwAddress + nCount - qwStart);
-    void* pMap = mmap(nullptr, nLength, PROT_READ, MAP_SHARED, m_nDevMem, static_cast<off_t>(qwStart));
+    void* pMap = mmap(nullptr, nLength, PROT_READ, MAP_SHARED, nFd, static_cast<off_t>(qwStart));
     if (pMap == MAP_FAILED) return false;
-    const volatile uint32_t* pSource =
-        reinterpret_cast<const volatile uint32_t*>(static_cast<uint8_t*>(pMap) + (qwAddress - qwStart));
-    for (uint32_t i = 0; i < nCount / 4; ++i) {
-        const uint32_t dw = pSource[i];
-        std::memcpy(static_cast<uint8_t*>(pBuffer) + 4 * i, &dw, 4);
+    const uint8_t* pSource = static_cast<uint8_t*>(pMap) + (qwAddress - qwStart);
+    if (bRegisters) {
+        // Device registers are read in aligned dwords, as the hardware wants them.
+        const volatile uint32_t* pRegisters = reinterpret_cast<const volatile uint32_t*>(pSource);
+        for (uint32_t i = 0; i < nCount / 4; ++i) {
+            const uint32_t dw = pRegisters[i];
+            std::memcpy(static_cast<uint8_t*>(pBuffer) + 4 * i, &dw, 4);
+        }
+    } else {
+        std::memcpy(pBuffer, pSource, nCount);
     }
     munmap(pMap, nLength);
     return true;
@@ -135,7 +140,11 @@ bool CLinuxAccessDevice::bReadPhysical(uint64_t qwAddress, uint32_t nCount, void
         return false;
     }
     if (pread(m_nDevMem, pBuffer, nCount, static_cast<off_t>(qwAddress)) == static_cast<ssize_t>(nCount)) return true;
-    if (bMapRead(qwAddress, nCount, pBuffer)) return true;
+    // Device registers (the local APIC, the enhanced configuration window) through an uncached
+    // mapping; firmware tables in reserved memory, which the kernel keeps mapped write-back and
+    // will neither read() nor map uncached, through a write-back mapping.
+    if (bMapRead(m_nDevMem, true, qwAddress, nCount, pBuffer)) return true;
+    if (bMapRead(m_nDevMemCached, false, qwAddress, nCount, pBuffer)) return true;
     vSetFault("the kernel refused to read physical memory at this address (/dev/mem)");
     return false;
 }

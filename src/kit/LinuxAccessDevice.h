@@ -34,11 +34,14 @@ protected:
 
 private:
     int nMsrFile(unsigned nCpu);
-    bool bMapRead(uint64_t qwAddress, uint32_t nCount, void* pBuffer);
+    // Reads through a mapping of /dev/mem: device registers in aligned dwords (bRegisters), or
+    // memory as bytes.
+    bool bMapRead(int nFd, bool bRegisters, uint64_t qwAddress, uint32_t nCount, void* pBuffer);
 
     PortAccess m_ePorts = PortAccess::None;
     int m_nDevPort = -1;
-    int m_nDevMem = -1;
+    int m_nDevMem = -1;        // uncached (O_SYNC): device registers, and writes
+    int m_nDevMemCached = -1;  // write-back: firmware tables in reserved memory
     std::map<unsigned, int> m_MsrFiles;
     std::unique_ptr<CSysfsPCIConfig> m_pSysfs;
 };
