@@ -1,6 +1,7 @@
 #include "app/KitBuilder.h"
 
 #include "kit/ORVEXSDK.h"
+#include "smbus/SMBusInterface.h"
 
 namespace app {
 
@@ -12,7 +13,7 @@ void vBuildKit(ORVEXSDK* pKit)
         if (CInterface* pPCI = pKit->FindInterface(INTERFACE_PCI)) pPCI->Scan();
     }
     pKit->CreateChipsetInterface();
-    pKit->CreateSMBusInterface();
+    if (pKit->CreateSMBusInterface()) pKit->m_pSMBusInterface->DetectMultiplexer();
     pKit->CreateDMIInterface();
     pKit->CreatePLLInterface();
 }

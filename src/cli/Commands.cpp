@@ -5,6 +5,7 @@
 #include "cli/InfoCommand.h"
 #include "cli/PCICommand.h"
 #include "cli/RawCommands.h"
+#include "cli/SMBusCommand.h"
 
 namespace cli {
 
@@ -17,6 +18,7 @@ std::vector<std::unique_ptr<CCommand>> CreateCommands()
     commands.push_back(CreateDMICommand());
     commands.push_back(CreateACPICommand());
     commands.push_back(CreateRawCommand());
+    commands.push_back(CreateSMBusCommand());
     return commands;
 }
 

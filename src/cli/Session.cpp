@@ -69,6 +69,7 @@ int CSession::nStart()
         vError("%s", strError.c_str());
         return EXIT_USAGE;
     }
+    pAccess->vSetForce(m_Options.bForce);
     m_pDriver = std::make_unique<CDeviceDriver>(std::move(pAccess));
     ORVEXSDK* pKit = ORVEXSDK::Instance();
     pKit->m_pDriver = m_pDriver.get();

@@ -16,6 +16,7 @@ struct GlobalOptions {
     bool bTrace = false;
     bool bJson = false;
     bool bYes = false;
+    bool bForce = false;  // drive an SMBus controller even while a kernel driver has it
 };
 
 class CSession {

@@ -20,6 +20,8 @@ int main(int argc, char** argv)
     app.add_flag("--trace", options.bTrace, "print the driver's trace lines on stderr");
     app.add_flag("--json", options.bJson, "print results as JSON");
     app.add_flag("-y,--yes", options.bYes, "do not ask before writing");
+    app.add_flag("--force", options.bForce,
+                 "use the SMBus controller even while a kernel driver (i2c_i801, i2c_piix4, ...) drives it");
 
     std::vector<std::unique_ptr<cli::CCommand>> commands = cli::CreateCommands();
     for (auto& pCommand : commands) pCommand->vAdd(app);

@@ -26,6 +26,16 @@ public:
     bool bIoControl(uint32_t dwCode, const void* pIn, uint32_t nInSize, void* pOut, uint32_t nOutSize,
                     uint32_t* pdwReturned);
 
+    // Whether the program may drive the SMBus controller at that PCI function itself. False,
+    // with strReason saying in plain words why and what to do, when the machine's kernel
+    // already drives it; vSetForce(true) lets the user override that.
+    virtual bool bMayDriveSMBus(unsigned /*nBus*/, unsigned /*nDevice*/, unsigned /*nFunction*/,
+                                std::string& /*strReason*/)
+    {
+        return true;
+    }
+    void vSetForce(bool bForce) { m_bForce = bForce; }
+
     // Why the device last refused an access, in plain words; empty when it did not say.
     const std::string& strLastFault() const { return m_strFault; }
     void vClearFault() { m_strFault.clear(); }
@@ -52,6 +62,8 @@ protected:
     static constexpr uint32_t MEASURE_WINDOW_MS = 50;
 
     void vSetFault(std::string strFault) { m_strFault = std::move(strFault); }
+
+    bool m_bForce = false;
 
 private:
     std::string m_strFault;

@@ -7,6 +7,7 @@
 #include "discovery/PCIInterface.h"
 #include "discovery/DMIInterface.h"
 #include "kit/ACPIInterface.h"
+#include "smbus/SMBusInterface.h"
 
 template <typename T>
 uint32_t ORVEXSDK::Register(T* pInterface, T*& pShortcut, uint32_t dwResult)
@@ -47,8 +48,8 @@ uint32_t ORVEXSDK::CreateChipsetInterface()
 
 uint32_t ORVEXSDK::CreateSMBusInterface()
 {
-    m_pSMBusInterface = nullptr;
-    return 0;
+    m_pSMBusInterface = new CSMBusInterface;
+    return Register(m_pSMBusInterface, m_pSMBusInterface, m_pSMBusInterface->Init());
 }
 
 uint32_t ORVEXSDK::CreateDMIInterface()

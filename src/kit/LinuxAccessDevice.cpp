@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #if defined(__i386__) || defined(__x86_64__)
 #include <sys/io.h>
@@ -10,12 +11,13 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "platform/Processors.h"
 
 namespace kit {
 
-CLinuxAccessDevice::CLinuxAccessDevice() = default;
+CLinuxAccessDevice::CLinuxAccessDevice(std::string strSysfsRoot) : m_strSysfsRoot(std::move(strSysfsRoot)) {}
 
 CLinuxAccessDevice::~CLinuxAccessDevice() { vRelease(); }
 
@@ -41,7 +43,7 @@ bool CLinuxAccessDevice::bPrepare(std::string& strError)
     if (m_nDevMem < 0) m_nDevMem = open("/dev/mem", O_RDONLY | O_SYNC | O_CLOEXEC);
     m_nDevMemCached = open("/dev/mem", O_RDONLY | O_CLOEXEC);
     if (m_ePorts == PortAccess::None) {
-        m_pSysfs = std::make_unique<CSysfsPCIConfig>();
+        m_pSysfs = std::make_unique<CSysfsPCIConfig>(m_strSysfsRoot);
         if (!m_pSysfs->bAvailable()) {
             m_pSysfs.reset();
             strError = "neither I/O ports (iopl, /dev/port) nor PCI configuration (/sys/bus/pci) can be used "
@@ -194,6 +196,54 @@ bool CLinuxAccessDevice::bWriteMsr(uint32_t dwIndex, uint64_t qwValue)
     if (nFd < 0) return false;
     if (pwrite(nFd, &qwValue, 8, dwIndex) == 8) return true;
     vSetFault("the processor refused the MSR write (or the kernel does not allow MSR writes)");
+    return false;
+}
+
+namespace {
+
+// The SMBus drivers of the kernel: the name a driver registers (the "driver" link of the
+// function) and the module that carries it.
+const struct {
+    const char* pszDriver;
+    const char* pszModule;
+} s_SMBusDrivers[] = {
+    {"i801_smbus", "i2c_i801"},     {"piix4_smbus", "i2c_piix4"},   {"nForce2_smbus", "i2c_nforce2"},
+    {"vt596_smbus", "i2c_viapro"},  {"sis96x_smbus", "i2c_sis96x"}, {"sis5595_smbus", "i2c_sis5595"},
+    {"sis630_smbus", "i2c_sis630"}, {"ali1563_smbus", "i2c_ali1563"}, {"ali15x3_smbus", "i2c_ali15x3"},
+    {"ali1535_smbus", "i2c_ali1535"}, {"amd756_smbus", "i2c_amd756"}, {"amd8111_smbus2", "i2c_amd8111"},
+};
+
+// The last component of the link's target; empty when it is not a readable link.
+std::string strLinkName(const std::string& strLink)
+{
+    char szTarget[4096];
+    const ssize_t n = readlink(strLink.c_str(), szTarget, sizeof szTarget - 1);
+    if (n <= 0) return {};
+    szTarget[n] = 0;
+    const char* pszSlash = std::strrchr(szTarget, '/');
+    return pszSlash ? pszSlash + 1 : szTarget;
+}
+
+}  // namespace
+
+bool CLinuxAccessDevice::bMayDriveSMBus(unsigned nBus, unsigned nDevice, unsigned nFunction, std::string& strReason)
+{
+    char szFunction[32];
+    std::snprintf(szFunction, sizeof szFunction, "0000:%02x:%02x.%x", nBus & 0xFF, nDevice & 0x1F, nFunction & 7);
+    const std::string strDriverLink = m_strSysfsRoot + "/" + szFunction + "/driver";
+    struct stat st {};
+    if (lstat(strDriverLink.c_str(), &st) != 0) return true;  // no driver bound
+
+    std::string strDriver = strLinkName(strDriverLink);
+    if (strDriver.empty()) strDriver = "unknown";
+    std::string strModule;
+    for (const auto& entry : s_SMBusDrivers)
+        if (strDriver == entry.pszDriver) strModule = entry.pszModule;
+    if (strModule.empty()) strModule = strLinkName(strDriverLink + "/module");
+    if (strModule.empty()) strModule = strDriver;
+    if (m_bForce) return true;
+    strReason = std::string("the kernel driver ") + strDriver + " drives the SMBus controller at " + szFunction +
+                "; unload it first (modprobe -r " + strModule + ") or pass --force to use the controller beside it";
     return false;
 }
 

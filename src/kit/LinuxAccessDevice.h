@@ -5,6 +5,7 @@
 // configuration through sysfs when ports cannot be used.
 #include <map>
 #include <memory>
+#include <string>
 
 #include "kit/AccessDevice.h"
 #include "kit/SysfsPCIConfig.h"
@@ -13,11 +14,15 @@ namespace kit {
 
 class CLinuxAccessDevice : public CAccessDevice {
 public:
-    CLinuxAccessDevice();
+    // strSysfsRoot: the directory of the PCI functions (tests give a tree of their own).
+    explicit CLinuxAccessDevice(std::string strSysfsRoot = "/sys/bus/pci/devices");
     ~CLinuxAccessDevice() override;
 
     const char* szName() const override { return "linux"; }
     bool bPrepare(std::string& strError) override;
+    // Refused while a kernel driver is bound to the function (its "driver" link exists),
+    // unless forced; the reason names the module to unload.
+    bool bMayDriveSMBus(unsigned nBus, unsigned nDevice, unsigned nFunction, std::string& strReason) override;
     void vRelease() override;
 
     // How ports are reached once prepared.
@@ -44,6 +49,7 @@ private:
     int m_nDevMemCached = -1;  // write-back: firmware tables in reserved memory
     std::map<unsigned, int> m_MsrFiles;
     std::unique_ptr<CSysfsPCIConfig> m_pSysfs;
+    std::string m_strSysfsRoot;
 };
 
 }  // namespace kit

@@ -10,6 +10,7 @@
 
 #include "platform/Processors.h"
 #include "sim/PciVisibility.h"
+#include "sim/SMBusConfig.h"
 
 namespace sim {
 
@@ -55,6 +56,7 @@ struct BoardConfig {
     uint16_t wPMTimerPort = 0;  // 0: no PM timer
     uint64_t qwApicBase = 0xFEE00000;
     bool bApicTimerRunning = false;
+    std::vector<SMBusControllerConfig> SMBus;  // "smbus": host controllers with their buses
 };
 
 // Limits that keep a hostile board file from exhausting the machine.

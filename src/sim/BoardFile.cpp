@@ -7,6 +7,7 @@
 #include "sim/BoardConfig.h"
 #include "sim/JsonFields.h"
 #include "sim/PciVisibilityParse.h"
+#include "sim/SMBusBoard.h"
 #include "sim/SmbiosTables.h"
 
 namespace sim {
@@ -96,7 +97,7 @@ bool CBoardFileParser::bParse(const json& root)
 {
     if (!m_Reader.bObject(root, "the file") ||
         !m_Reader.bKnownKeys(root, "", {"name", "description", "clock", "cpus", "pci", "memory", "enhanced_config",
-                                        "pm_timer", "apic", "acpi", "smbios"}))
+                                        "pm_timer", "apic", "acpi", "smbios", "smbus"}))
         return false;
     if (root.contains("name") && !m_Reader.bString(root["name"], "name", 64, m_Config.strName))
         return false;
@@ -122,6 +123,8 @@ bool CBoardFileParser::bParse(const json& root)
     if (root.contains("acpi") && !bParseAcpiSection(root["acpi"], m_Reader, m_Config))
         return false;
     if (root.contains("smbios") && !bParseSmbiosSection(root["smbios"], m_Reader, m_Config))
+        return false;
+    if (root.contains("smbus") && !bParseSMBusSection(root["smbus"], m_Reader, m_Config))
         return false;
     return bCheckLayout();
 }

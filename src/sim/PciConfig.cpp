@@ -31,6 +31,14 @@ bool CPciFunctions::bAdd(unsigned nBus, unsigned nDevice, unsigned nFunction, st
     return m_Functions.emplace(nKey(nBus, nDevice, nFunction), std::move(pFunction)).second;
 }
 
+std::unique_ptr<CPciFunction> CPciFunctions::pTake(unsigned nBus, unsigned nDevice, unsigned nFunction)
+{
+    if (nBus > 0xFF || nDevice > 0x1F || nFunction > 7)
+        return nullptr;
+    auto node = m_Functions.extract(nKey(nBus, nDevice, nFunction));
+    return node.empty() ? nullptr : std::move(node.mapped());
+}
+
 CPciFunction* CPciFunctions::pFind(unsigned nBus, unsigned nDevice, unsigned nFunction) const
 {
     if (nBus > 0xFF || nDevice > 0x1F || nFunction > 7)

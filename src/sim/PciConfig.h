@@ -41,6 +41,8 @@ public:
     }
     bool bAdd(unsigned nBus, unsigned nDevice, unsigned nFunction, std::unique_ptr<CPciFunction> pFunction);
     CPciFunction* pFind(unsigned nBus, unsigned nDevice, unsigned nFunction) const;
+    // Takes the function off the board (null when there is none), for a device that wraps it.
+    std::unique_ptr<CPciFunction> pTake(unsigned nBus, unsigned nDevice, unsigned nFunction);
     // Configuration cycles: all ones from a function that is not there; writes to it vanish.
     uint32_t dwRead(uint32_t nKey, unsigned nOffset, const AccessContext& context);
     void vWrite(uint32_t nKey, unsigned nOffset, uint32_t dwValue, unsigned nByteEnables, const AccessContext& context);

@@ -15,9 +15,12 @@
 #include "sim/BoardConfig.h"
 #include "sim/BoardProcessors.h"
 #include "sim/BusHandlers.h"
+#include "sim/Ich7Gpio.h"
 #include "sim/JsonFields.h"
 #include "sim/LocalApic.h"
 #include "sim/PciConfig.h"
+#include "sim/SMBusBoard.h"
+#include "sim/SMBusBus.h"
 
 #ifndef PENDULON_BOARDS_DIR
 #define PENDULON_BOARDS_DIR "boards"
@@ -39,6 +42,7 @@ public:
     CMemoryMap Memory;
     uint64_t qwEnhancedBase = 0;
     uint16_t wPMTimerPort = 0;
+    std::vector<std::shared_ptr<CSMBusBus>> SMBusBuses;
 
     // Starts serving an access (the lock held): lets its time pass and says where it runs.
     AccessContext Begin(uint64_t qwCostNs)
@@ -127,11 +131,15 @@ bool bBuild(BoardConfig& config, CBoardState& state, const std::string& strLabel
                        MakePciFunction(*function.pConfig, function.Visibility, state.Pci));
     if (!state.Ports.bAdd(std::make_unique<CConfigMechanism1>(state.Pci), strWhy))
         return fail("pci");
+    if (!bAddIch7Gpio(state.Pci, state.Ports, strWhy))
+        return fail("pci 00:1f.0 GPIO block");
     if (config.wPMTimerPort) {
         if (!state.Ports.bAdd(std::make_unique<CPMTimer>(config.wPMTimerPort), strWhy))
             return fail("pm_timer.port");
         state.wPMTimerPort = config.wPMTimerPort;
     }
+    if (!bBuildSMBus(config.SMBus, state.Ports, state.Pci, state.SMBusBuses, strWhy))
+        return fail("smbus");
     for (size_t i = 0; i < config.Memory.size(); ++i) {
         const MemoryRegionConfig& region = config.Memory[i];
         if (!state.Memory.bAdd(std::make_unique<CRamRegion>(region.qwBase, region.qwSize, region.Bytes), strWhy))
@@ -313,5 +321,12 @@ uint32_t CSimBoard::dwPeekConfig(unsigned nBus, unsigned nDevice, unsigned nFunc
 
 uint64_t CSimBoard::qwEnhancedConfigBase() const { return m_pState->qwEnhancedBase; }
 uint16_t CSimBoard::wPMTimerPort() const { return m_pState->wPMTimerPort; }
+
+CSMBusBus* CSimBoard::pSMBus(size_t nIndex) const
+{
+    return nIndex < m_pState->SMBusBuses.size() ? m_pState->SMBusBuses[nIndex].get() : nullptr;
+}
+
+std::mutex& CSimBoard::AccessMutex() { return m_pState->Mutex; }
 
 }  // namespace sim

@@ -4,7 +4,9 @@
 // time-stamp counters, all running on a clock of the board's own. It is written as the
 // hardware behaves, from the register descriptions, and records every access it serves.
 #include <cstdint>
+#include <cstddef>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "platform/Clock.h"
@@ -14,6 +16,7 @@
 namespace sim {
 
 class CBoardState;  // the board's devices; see SimBoard.cpp
+class CSMBusBus;    // sim/SMBusBus.h
 
 class CSimBoard {
 public:
@@ -46,6 +49,10 @@ public:
     uint32_t dwPeekConfig(unsigned nBus, unsigned nDevice, unsigned nFunction, unsigned nOffset) const;
     uint64_t qwEnhancedConfigBase() const;  // 0 when the board has none
     uint16_t wPMTimerPort() const;          // 0 when the board has none
+    // The bus of the board's SMBus controller nIndex (in the order of the "smbus" section),
+    // null when there is none. Change its devices only while holding AccessMutex().
+    CSMBusBus* pSMBus(size_t nIndex) const;
+    std::mutex& AccessMutex();
 
 private:
     CSimBoard();

@@ -1,0 +1,383 @@
+#include "cli/SMBusCommand.h"
+
+#include <cxxabi.h>
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <typeinfo>
+#include <vector>
+
+#include "cli/Numbers.h"
+#include "cli/Output.h"
+#include "cli/SMBusOutput.h"
+#include "kit/ORVEXSDK.h"
+#include "smbus/SMBusDevice.h"
+#include "smbus/SMBusIOSpace.h"
+#include "smbus/SMBusInterface.h"
+
+namespace cli {
+
+namespace {
+
+constexpr unsigned SMBUS_BLOCK_MAX = 32;
+
+struct SMBusArguments {
+    std::vector<std::string> arguments;
+    std::string strChannel;
+};
+
+// What the command line asks for, checked before anything is touched.
+struct SMBusPlan {
+    std::string strAction;
+    std::optional<unsigned> nChannel;
+    unsigned nAddress = 0;
+    unsigned nCommand = 0;
+    unsigned nValue = 0;
+    char cMode = 'b';
+};
+
+int nUsage(const char* pszFormat, const std::string& strWhat)
+{
+    vError(pszFormat, strWhat.c_str());
+    return EXIT_USAGE;
+}
+
+// Numbers as i2c-tools take them: "0x" and hex digits, or decimal.
+std::optional<uint64_t> ParseNumber(const std::string& str, uint64_t qwMax)
+{
+    if (str.size() > 2 && str[0] == '0' && (str[1] == 'x' || str[1] == 'X')) return ParseHex(str.substr(2), qwMax);
+    return ParseDecimal(str, qwMax);
+}
+
+int nParseMode(const std::vector<std::string>& args, size_t nIndex, const char* pszModes, SMBusPlan& plan)
+{
+    if (args.size() <= nIndex) return EXIT_OK;
+    if (args.size() > nIndex + 1) return nUsage("unexpected argument '%s'", args[nIndex + 1]);
+    const std::string& strMode = args[nIndex];
+    if (strMode.size() != 1 || !std::strchr(pszModes, strMode[0]))
+        return nUsage("unknown mode '%s'", strMode);
+    plan.cMode = strMode[0];
+    return EXIT_OK;
+}
+
+int nParseAddress(const std::string& str, SMBusPlan& plan)
+{
+    const auto address = ParseNumber(str, SMBUS_LAST_SCANNED);
+    if (!address || *address < SMBUS_FIRST_SCANNED)
+        return nUsage("bad address '%s' (0x03 to 0x77)", str);
+    plan.nAddress = unsigned(*address);
+    return EXIT_OK;
+}
+
+int nParseCommand(const std::string& str, SMBusPlan& plan)
+{
+    const auto command = ParseNumber(str, 0xFF);
+    if (!command) return nUsage("bad command '%s' (0x00 to 0xff)", str);
+    plan.nCommand = unsigned(*command);
+    return EXIT_OK;
+}
+
+int nPlan(const std::string& strAction, const SMBusArguments& in, SMBusPlan& plan)
+{
+    const std::vector<std::string>& args = in.arguments;
+    plan.strAction = strAction;
+    if (!in.strChannel.empty()) {
+        const auto channel = ParseNumber(in.strChannel, 0xFF);
+        if (!channel) return nUsage("bad channel '%s'", in.strChannel);
+        plan.nChannel = unsigned(*channel);
+    }
+    if (strAction == "list" || strAction == "scan") {
+        if (!args.empty()) return nUsage("unexpected argument '%s'", args[0]);
+        return EXIT_OK;
+    }
+    if (strAction == "get") {
+        if (args.size() < 2) return nUsage("%s", "usage: smbus get ADDRESS COMMAND [b|w|s]");
+        if (int n = nParseAddress(args[0], plan)) return n;
+        if (int n = nParseCommand(args[1], plan)) return n;
+        return nParseMode(args, 2, "bws", plan);
+    }
+    if (strAction == "set") {
+        if (args.size() < 3) return nUsage("%s", "usage: smbus set ADDRESS COMMAND VALUE [b|w]");
+        if (int n = nParseAddress(args[0], plan)) return n;
+        if (int n = nParseCommand(args[1], plan)) return n;
+        if (int n = nParseMode(args, 3, "bw", plan)) return n;
+        const auto value = ParseNumber(args[2], plan.cMode == 'w' ? 0xFFFF : 0xFF);
+        if (!value) return nUsage(plan.cMode == 'w' ? "bad value '%s' (0x0000 to 0xffff)" : "bad value '%s' (0x00 to 0xff)", args[2]);
+        plan.nValue = unsigned(*value);
+        return EXIT_OK;
+    }
+    if (args.empty()) return nUsage("%s", "usage: smbus dump ADDRESS [b|s]");
+    if (int n = nParseAddress(args[0], plan)) return n;
+    return nParseMode(args, 1, "bs", plan);
+}
+
+// Asks before a write. False (after saying why) when the write must not happen.
+bool bConfirmWrite(const GlobalOptions& options, const SMBusPlan& plan)
+{
+    if (options.bYes) return true;
+    if (!isatty(STDIN_FILENO)) {
+        vError("refusing to write to the SMBus without asking: there is no terminal to ask on (pass -y to write)");
+        return false;
+    }
+    std::fprintf(stderr,
+                 "WARNING! Writing to an SMBus device can make the machine unstable or damage what is on the "
+                 "bus.\nThe program will write 0x%0*x to register 0x%02x of the device at 0x%02x (%s).\n"
+                 "Continue? [y/N] ",
+                 plan.cMode == 'w' ? 4 : 2, plan.nValue, plan.nCommand, plan.nAddress,
+                 plan.cMode == 'w' ? "word" : "byte");
+    std::string strAnswer;
+    if (!std::getline(std::cin, strAnswer)) strAnswer.clear();
+    if (strAnswer == "y" || strAnswer == "Y" || strAnswer == "yes") return true;
+    std::fputs("Aborting on user request.\n", stderr);
+    return false;
+}
+
+std::string strClassName(CIOSpace* pController)
+{
+    const char* pszMangled = typeid(*pController).name();
+    int nStatus = 0;
+    char* pszName = abi::__cxa_demangle(pszMangled, nullptr, nullptr, &nStatus);
+    std::string strName = nStatus == 0 && pszName ? pszName : pszMangled;
+    std::free(pszName);
+    return strName;
+}
+
+std::vector<CSMBusIOSpace*> Controllers()
+{
+    std::vector<CSMBusIOSpace*> controllers;
+    for (CTListItem<CIOSpace>* pItem = ORVEXSDK::Instance()->m_pIOSpaceList->m_pHead; pItem; pItem = pItem->m_pNext) {
+        CIOSpace* p = pItem->m_pObject;
+        if (p && (p->m_dwType & IOSPACE_SMBUS_PORTS) == IOSPACE_SMBUS_PORTS)
+            controllers.push_back(static_cast<CSMBusIOSpace*>(p));
+    }
+    return controllers;
+}
+
+int nRunList(const GlobalOptions& options, CSMBusInterface& smbus, const std::vector<CSMBusIOSpace*>& controllers)
+{
+    nlohmann::json list = nlohmann::json::array();
+    for (size_t i = 0; i < controllers.size(); ++i) {
+        const std::string strClass = strClassName(controllers[i]);
+        if (options.bJson) {
+            list.push_back({{"class", strClass}, {"base", controllers[i]->m_dwBase}, {"channels", smbus.m_nChannelCount}});
+        } else {
+            std::printf("smbus-%zu\t%s\tbase 0x%04x\t%u channel%s\n", i, strClass.c_str(), controllers[i]->m_dwBase,
+                        smbus.m_nChannelCount, smbus.m_nChannelCount == 1 ? "" : "s");
+        }
+    }
+    if (options.bJson) vPrintJson({{"controllers", list}});
+    return EXIT_OK;
+}
+
+int nRunScan(const GlobalOptions& options, unsigned nChannel, const std::vector<CSMBusIOSpace*>& controllers)
+{
+    SMBusScanResult answered{};
+    nlohmann::json found = nlohmann::json::array();
+    for (unsigned nAddress = SMBUS_FIRST_SCANNED; nAddress <= SMBUS_LAST_SCANNED; ++nAddress) {
+        for (CSMBusIOSpace* pController : controllers) {
+            uint8_t bByte = 0;
+            if (!pController->SMBusReadByte(uint8_t(nChannel), uint8_t(nAddress), 0, bByte)) continue;
+            answered[nAddress] = true;
+            found.push_back(nAddress);
+            break;
+        }
+    }
+    if (options.bJson)
+        vPrintJson({{"channel", nChannel}, {"addresses", found}});
+    else
+        std::fputs(strSMBusGrid(answered).c_str(), stdout);
+    return EXIT_OK;
+}
+
+int nRunGet(const GlobalOptions& options, const SMBusPlan& plan, CSMBusDevice& device)
+{
+    CSMBusIOSpace* pController = device.m_pIOSpace;
+    const uint8_t nChannel = device.m_nChannel, nAddress = uint8_t(plan.nAddress), bCommand = uint8_t(plan.nCommand);
+    nlohmann::json document = {{"address", plan.nAddress}, {"command", plan.nCommand}, {"channel", nChannel},
+                               {"mode", std::string(1, plan.cMode)}};
+    if (plan.cMode == 's') {
+        uint8_t abBlock[SMBUS_BLOCK_MAX] = {};
+        const int32_t nCount = pController->SMBusBlockRead(nChannel, nAddress, bCommand, abBlock);
+        if (nCount <= 0) {
+            vError("block read of register 0x%02x at 0x%02x failed", plan.nCommand, plan.nAddress);
+            return EXIT_FAILED;
+        }
+        const size_t nStored = std::min<size_t>(size_t(nCount), SMBUS_BLOCK_MAX);
+        if (options.bJson) {
+            document["bytes"] = std::vector<uint8_t>(abBlock, abBlock + nStored);
+            vPrintJson(document);
+        } else {
+            for (size_t i = 0; i < nStored; ++i) std::printf(i ? " 0x%02x" : "0x%02x", abBlock[i]);
+            std::printf("\n");
+        }
+        return EXIT_OK;
+    }
+    unsigned nValue = 0;
+    uint32_t bOk;
+    if (plan.cMode == 'w') {
+        uint8_t bData0 = 0, bData1 = 0;
+        bOk = pController->SMBusReadWord(nChannel, nAddress, bCommand, bData0, bData1);
+        nValue = bData0 | (unsigned(bData1) << 8);  // as i2cget: the first byte on the bus is the low byte
+    } else {
+        uint8_t bByte = 0;
+        bOk = pController->SMBusReadByte(nChannel, nAddress, bCommand, bByte);
+        nValue = bByte;
+    }
+    if (!bOk) {
+        vError("read of register 0x%02x at 0x%02x failed", plan.nCommand, plan.nAddress);
+        return EXIT_FAILED;
+    }
+    if (options.bJson) {
+        document["value"] = nValue;
+        vPrintJson(document);
+    } else {
+        std::printf(plan.cMode == 'w' ? "0x%04x\n" : "0x%02x\n", nValue);
+    }
+    return EXIT_OK;
+}
+
+int nRunSet(const SMBusPlan& plan, CSMBusDevice& device)
+{
+    CSMBusIOSpace* pController = device.m_pIOSpace;
+    const uint8_t nChannel = device.m_nChannel, nAddress = uint8_t(plan.nAddress), bCommand = uint8_t(plan.nCommand);
+    const uint32_t bOk = plan.cMode == 'w'
+                             ? pController->SMBusWriteWord(nChannel, nAddress, bCommand, uint8_t(plan.nValue & 0xFF),
+                                                           uint8_t(plan.nValue >> 8))
+                             : pController->SMBusWriteByte(nChannel, nAddress, bCommand, uint8_t(plan.nValue));
+    if (!bOk) {
+        vError("write of register 0x%02x at 0x%02x failed", plan.nCommand, plan.nAddress);
+        return EXIT_FAILED;
+    }
+    return EXIT_OK;
+}
+
+int nRunDump(const GlobalOptions& options, const SMBusPlan& plan, CSMBusDevice& device)
+{
+    CSMBusIOSpace* pController = device.m_pIOSpace;
+    const uint8_t nChannel = device.m_nChannel, nAddress = uint8_t(plan.nAddress);
+    SMBusDumpCells cells{};
+    unsigned nRows = 16;
+    if (plan.cMode == 's') {
+        uint8_t abBlock[SMBUS_BLOCK_MAX] = {};
+        const int32_t nCount = pController->SMBusBlockRead(nChannel, nAddress, 0, abBlock);
+        if (nCount <= 0) {
+            vError("block read at 0x%02x failed", plan.nAddress);
+            return EXIT_FAILED;
+        }
+        const unsigned nStored = std::min<unsigned>(unsigned(nCount), SMBUS_BLOCK_MAX);
+        for (unsigned i = 0; i < nStored; ++i) cells[i] = abBlock[i];
+        nRows = (nStored + 15) / 16;
+    } else {
+        for (unsigned nCommand = 0; nCommand < 256; ++nCommand) {
+            uint8_t bByte = 0;
+            if (pController->SMBusReadByte(nChannel, nAddress, uint8_t(nCommand), bByte)) cells[nCommand] = bByte;
+        }
+    }
+    if (options.bJson) {
+        nlohmann::json bytes = nlohmann::json::array();
+        for (unsigned i = 0; i < nRows * 16; ++i) bytes.push_back(cells[i] ? nlohmann::json(*cells[i]) : nlohmann::json());
+        if (plan.cMode == 's')
+            while (!bytes.empty() && bytes.back().is_null()) bytes.erase(bytes.size() - 1);
+        vPrintJson({{"address", plan.nAddress}, {"channel", nChannel}, {"mode", std::string(1, plan.cMode)},
+                    {"bytes", bytes}});
+    } else {
+        std::fputs(strSMBusDump(cells, nRows, plan.cMode == 's').c_str(), stdout);
+    }
+    return EXIT_OK;
+}
+
+int nRunOnKit(const GlobalOptions& options, const SMBusPlan& plan)
+{
+    CSMBusInterface* pSMBus = ORVEXSDK::Instance()->m_pSMBusInterface;
+    if (!pSMBus) {
+        vError("the SMBus cannot be reached on this machine (no PCI configuration access)");
+        return EXIT_FAILED;
+    }
+    const std::vector<CSMBusIOSpace*> controllers = Controllers();
+    if (controllers.empty()) {
+        if (!pSMBus->m_strRefusal.empty())
+            vError("%s", pSMBus->m_strRefusal.c_str());
+        else
+            vError("no SMBus controller that this program drives was found on this machine");
+        return EXIT_FAILED;
+    }
+    if (plan.strAction == "list") return nRunList(options, *pSMBus, controllers);
+    if (plan.nChannel && *plan.nChannel >= pSMBus->m_nChannelCount) {
+        vError("there is no SMBus channel %u (this board has %u)", *plan.nChannel, pSMBus->m_nChannelCount);
+        return EXIT_USAGE;
+    }
+    if (plan.strAction == "scan") return nRunScan(options, plan.nChannel.value_or(0), controllers);
+
+    // A device is reached as the kit reaches its chips: the controller that answers a probe.
+    CSMBusDevice* pDevice = plan.nChannel ? pSMBus->ProbeDevice(uint8_t(*plan.nChannel), uint8_t(plan.nAddress))
+                                          : pSMBus->FindSMBusDevice(uint8_t(plan.nAddress));
+    if (!pDevice || !pDevice->m_pIOSpace) {
+        vError("no device answers at address 0x%02x", plan.nAddress);
+        return EXIT_FAILED;
+    }
+    if (plan.strAction == "get") return nRunGet(options, plan, *pDevice);
+    if (plan.strAction == "set") return nRunSet(plan, *pDevice);
+    return nRunDump(options, plan, *pDevice);
+}
+
+int nRunSMBus(const std::string& strAction, const SMBusArguments& args, const GlobalOptions& options)
+{
+    SMBusPlan plan;
+    if (int n = nPlan(strAction, args, plan)) return n;
+    if (strAction == "set" && !bConfirmWrite(options, plan)) return EXIT_USAGE;
+
+    CSession session(options);
+    if (int n = session.nStart()) return n;
+    if (!session.bBegin()) return EXIT_FAILED;
+    session.vBuildKit();
+    const int nResult = nRunOnKit(options, plan);
+    session.vEnd();
+    return nResult;
+}
+
+void vAddSMBusCommands(CLI::App& app, SMBusArguments& args, std::string& strChosen)
+{
+    CLI::App* pSMBus = app.add_subcommand(
+        "smbus", "The SMBus in the manner of i2c-tools (numbers: 0x-prefixed hex or decimal)");
+    pSMBus->require_subcommand(1);
+    static const struct {
+        const char* pszName;
+        const char* pszHelp;
+    } s_Commands[] = {
+        {"list", "smbus list: the SMBus controllers found (class, base, channels)"},
+        {"scan", "smbus scan [--channel N]: the addresses that answer, as i2cdetect shows them"},
+        {"get", "smbus get ADDRESS COMMAND [b|w|s]: read a byte, a word (first byte low, as i2cget) or a block"},
+        {"set", "smbus set ADDRESS COMMAND VALUE [b|w]: write a byte or a word (asks first unless -y)"},
+        {"dump", "smbus dump ADDRESS [b|s]: every register (b) or the block at command 0 (s), as i2cdump"},
+    };
+    for (const auto& command : s_Commands) {
+        CLI::App* pSub = pSMBus->add_subcommand(command.pszName, command.pszHelp);
+        pSub->add_option("arguments", args.arguments, "see the usage line above")->allow_extra_args();
+        pSub->add_option("--channel", args.strChannel, "multiplexer channel (0 on boards without a multiplexer)");
+        pSub->callback([&strChosen, pSub]() { strChosen = pSub->get_name(); });
+    }
+}
+
+class CSMBusCommand : public CCommand {
+public:
+    void vAdd(CLI::App& app) override { vAddSMBusCommands(app, m_Arguments, m_strChosen); }
+    bool bChosen() const override { return !m_strChosen.empty(); }
+    int nRun(const GlobalOptions& options) override { return nRunSMBus(m_strChosen, m_Arguments, options); }
+
+private:
+    SMBusArguments m_Arguments;
+    std::string m_strChosen;
+};
+
+}  // namespace
+
+std::unique_ptr<CCommand> CreateSMBusCommand() { return std::make_unique<CSMBusCommand>(); }
+
+}  // namespace cli

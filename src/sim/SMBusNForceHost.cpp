@@ -1,0 +1,141 @@
+#include "sim/SMBusNForceHost.h"
+
+namespace sim {
+
+namespace {
+
+enum : unsigned {
+    REG_PROTOCOL = 0x00,
+    REG_STATUS = 0x01,
+    REG_ADDRESS = 0x02,
+    REG_COMMAND = 0x03,
+    REG_DATA0 = 0x04,
+    REG_DATA1 = 0x05,
+};
+
+enum : uint8_t { STATUS_DONE = 0x80 };
+enum : unsigned { KIND_QUICK = 1, KIND_BYTE_DATA = 3, KIND_WORD_DATA = 4 };
+
+}  // namespace
+
+CNForceSMBusHost::CNForceSMBusHost(uint16_t wBase, std::shared_ptr<CSMBusBus> pBus)
+    : CPortHandler(wBase, PORT_COUNT), m_pBus(std::move(pBus))
+{
+}
+
+void CNForceSMBusHost::vUpdate(uint64_t qwNow)
+{
+    if (!m_Cycle.bEndsBy(qwNow))
+        return;
+    m_bStatus = m_bEndStatus;
+    m_bData0 = m_bEndData0;
+    m_bData1 = m_bEndData1;
+    m_bProtocol = 0;
+}
+
+void CNForceSMBusHost::vStart(uint64_t qwNow)
+{
+    const uint8_t nTarget = m_bAddress >> 1;
+    const bool bRead = m_bProtocol & 1;
+    m_bStatus = 0;
+    m_bEndData0 = m_bData0;
+    m_bEndData1 = m_bData1;
+    SMBusStatus eStatus;
+    uint64_t qwWire;
+    switch ((m_bProtocol >> 1) & 7) {
+    case KIND_QUICK:
+        eStatus = m_pBus->Quick(nTarget, bRead);
+        qwWire = CSMBusBus::qwWireNs(1);
+        break;
+    case KIND_BYTE_DATA:
+        eStatus = bRead ? m_pBus->ReadByteData(nTarget, m_bCommand, m_bEndData0)
+                        : m_pBus->WriteByteData(nTarget, m_bCommand, m_bData0);
+        qwWire = bRead ? CSMBusBus::qwWireNs(4, 2) : CSMBusBus::qwWireNs(3);
+        break;
+    case KIND_WORD_DATA:
+        eStatus = bRead ? m_pBus->ReadWordData(nTarget, m_bCommand, m_bEndData0, m_bEndData1)
+                        : m_pBus->WriteWordData(nTarget, m_bCommand, m_bData0, m_bData1);
+        qwWire = bRead ? CSMBusBus::qwWireNs(5, 2) : CSMBusBus::qwWireNs(4);
+        break;
+    default:  // a protocol this emulation does not run: done at once, without an answer
+        m_bStatus = STATUS_DONE | OUTCOME_NO_ACK;
+        m_bProtocol = 0;
+        return;
+    }
+    switch (eOutcome(eStatus)) {
+    case SMBusOutcome::Done:
+        m_bEndStatus = STATUS_DONE;
+        break;
+    case SMBusOutcome::Collision:
+        m_bEndStatus = STATUS_DONE | OUTCOME_COLLISION;
+        break;
+    default:
+        m_bEndStatus = STATUS_DONE | OUTCOME_NO_ACK;
+        break;
+    }
+    m_Cycle.vStart(qwNow, qwWire, eStatus == SMBusStatus::Hung);
+}
+
+uint8_t CNForceSMBusHost::bIn(unsigned nRegister, uint64_t qwNow)
+{
+    vUpdate(qwNow);
+    switch (nRegister) {
+    case REG_PROTOCOL:
+        return m_bProtocol;
+    case REG_STATUS:
+        return m_bStatus;
+    case REG_ADDRESS:
+        return m_bAddress;
+    case REG_COMMAND:
+        return m_bCommand;
+    case REG_DATA0:
+        return m_bData0;
+    case REG_DATA1:
+        return m_bData1;
+    default:
+        return 0;
+    }
+}
+
+void CNForceSMBusHost::vOutByte(unsigned nRegister, uint8_t bValue, uint64_t qwNow)
+{
+    vUpdate(qwNow);
+    switch (nRegister) {
+    case REG_PROTOCOL:
+        if (!m_Cycle.bRunning()) {
+            m_bProtocol = bValue;
+            vStart(qwNow);
+        }
+        break;
+    case REG_ADDRESS:
+        m_bAddress = bValue;
+        break;
+    case REG_COMMAND:
+        m_bCommand = bValue;
+        break;
+    case REG_DATA0:
+        m_bData0 = bValue;
+        break;
+    case REG_DATA1:
+        m_bData1 = bValue;
+        break;
+    default:
+        break;
+    }
+}
+
+uint32_t CNForceSMBusHost::dwIn(uint16_t wPort, unsigned nWidth, const AccessContext& context)
+{
+    uint32_t dwValue = 0;
+    for (unsigned i = 0; i < nWidth; ++i)
+        dwValue |= uint32_t(bIn(wPort - wFirst() + i, context.qwNanoseconds)) << (8 * i);
+    return dwValue;
+}
+
+void CNForceSMBusHost::vOut(uint16_t wPort, unsigned nWidth, uint32_t dwValue, const AccessContext& context)
+{
+    for (unsigned i = 0; i < nWidth; ++i)
+        vOutByte(wPort - wFirst() + i, uint8_t(dwValue >> (8 * i)), context.qwNanoseconds);
+}
+
+}  // namespace sim

@@ -1,0 +1,189 @@
+#include "sim/SMBusViaHost.h"
+
+#include "sim/SMBusBus.h"
+
+namespace sim {
+
+namespace {
+
+enum : unsigned {
+    REG_STATUS = 0x00,
+    REG_CONTROL = 0x02,
+    REG_COMMAND = 0x03,
+    REG_ADDRESS = 0x04,
+    REG_DATA0 = 0x05,
+    REG_DATA1 = 0x06,
+    REG_BLOCK_DATA = 0x07,
+};
+
+enum : uint8_t {
+    STATUS_BUSY = 0x01,
+    STATUS_DONE = 0x02,
+    STATUS_DEVICE_ERROR = 0x04,
+    STATUS_COLLISION = 0x08,
+    STATUS_FAILED = 0x10,
+    STATUS_CLEARABLE = 0x1E,
+    CONTROL_KILL = 0x02,
+    CONTROL_START = 0x40,
+};
+
+enum : unsigned { PROTOCOL_QUICK = 0, PROTOCOL_BYTE_DATA = 2, PROTOCOL_WORD_DATA = 3, PROTOCOL_BLOCK = 5 };
+
+uint8_t bOutcomeBits(SMBusStatus eStatus)
+{
+    switch (eOutcome(eStatus)) {
+    case SMBusOutcome::Done:
+        return STATUS_DONE;
+    case SMBusOutcome::Collision:
+        return STATUS_COLLISION;
+    default:
+        return STATUS_DEVICE_ERROR;
+    }
+}
+
+}  // namespace
+
+CViaSMBusHost::CViaSMBusHost(uint16_t wBase, std::shared_ptr<CSMBusBus> pBus)
+    : CPortHandler(wBase, PORT_COUNT), m_pBus(std::move(pBus))
+{
+}
+
+void CViaSMBusHost::vUpdate(uint64_t qwNow)
+{
+    if (!m_Cycle.bEndsBy(qwNow))
+        return;
+    m_bStatus |= m_bPendingStatus;
+    m_bData0 = m_bPendingData0;
+    m_bData1 = m_bPendingData1;
+    if (m_bPendingBuffer)
+        m_Buffer = m_PendingBuffer;
+}
+
+void CViaSMBusHost::vStart(uint64_t qwNow)
+{
+    const uint8_t nTarget = m_bAddress >> 1;
+    const bool bRead = m_bAddress & 1;
+    m_bPendingData0 = m_bData0;
+    m_bPendingData1 = m_bData1;
+    m_bPendingBuffer = false;
+    SMBusStatus eStatus = SMBusStatus::Ok;
+    uint64_t qwWire = 0;
+    switch ((m_bControl >> 2) & 7) {
+    case PROTOCOL_QUICK:
+        eStatus = m_pBus->Quick(nTarget, bRead);
+        qwWire = CSMBusBus::qwWireNs(1);
+        break;
+    case PROTOCOL_BYTE_DATA:
+        eStatus = bRead ? m_pBus->ReadByteData(nTarget, m_bCommand, m_bPendingData0)
+                        : m_pBus->WriteByteData(nTarget, m_bCommand, m_bData0);
+        qwWire = bRead ? CSMBusBus::qwWireNs(4, 2) : CSMBusBus::qwWireNs(3);
+        break;
+    case PROTOCOL_WORD_DATA:
+        eStatus = bRead ? m_pBus->ReadWordData(nTarget, m_bCommand, m_bPendingData0, m_bPendingData1)
+                        : m_pBus->WriteWordData(nTarget, m_bCommand, m_bData0, m_bData1);
+        qwWire = bRead ? CSMBusBus::qwWireNs(5, 2) : CSMBusBus::qwWireNs(4);
+        break;
+    case PROTOCOL_BLOCK:
+        if (bRead) {
+            // The host takes the count and as many bytes as it says, up to its buffer's 32.
+            SMBusBlock block;
+            eStatus = m_pBus->BlockRead(nTarget, m_bCommand, block);
+            unsigned nTaken = block.nCount > 32 ? 32 : block.nCount;
+            if (eStatus == SMBusStatus::Ok) {
+                m_bPendingData0 = block.nCount;
+                for (unsigned i = 0; i < 32; ++i)
+                    m_PendingBuffer[i] = i < nTaken ? block.bAt(i) : m_Buffer[i];
+                m_bPendingBuffer = true;
+            }
+            qwWire = CSMBusBus::qwWireNs(4 + nTaken, 2);
+        } else {
+            unsigned nCount = m_bData0 > 32 ? 32 : m_bData0;
+            eStatus = m_pBus->BlockWrite(nTarget, m_bCommand, m_Buffer.data(), uint8_t(nCount));
+            qwWire = CSMBusBus::qwWireNs(3 + nCount);
+        }
+        break;
+    default:  // a protocol this host does not run
+        m_bStatus |= STATUS_FAILED;
+        return;
+    }
+    m_bPendingStatus = bOutcomeBits(eStatus);
+    m_Cycle.vStart(qwNow, qwWire, eStatus == SMBusStatus::Hung);
+}
+
+uint8_t CViaSMBusHost::bIn(unsigned nRegister, uint64_t qwNow)
+{
+    vUpdate(qwNow);
+    switch (nRegister) {
+    case REG_STATUS:
+        return uint8_t(m_bStatus | (m_Cycle.bRunning() ? STATUS_BUSY : 0));
+    case REG_CONTROL:
+        m_nIndex = 0;
+        return uint8_t(m_bControl & ~(CONTROL_START | CONTROL_KILL));
+    case REG_COMMAND:
+        return m_bCommand;
+    case REG_ADDRESS:
+        return m_bAddress;
+    case REG_DATA0:
+        return m_bData0;
+    case REG_DATA1:
+        return m_bData1;
+    case REG_BLOCK_DATA:
+        return m_Buffer[m_nIndex++ % 32];
+    default:
+        return 0;
+    }
+}
+
+void CViaSMBusHost::vOutByte(unsigned nRegister, uint8_t bValue, uint64_t qwNow)
+{
+    vUpdate(qwNow);
+    switch (nRegister) {
+    case REG_STATUS:
+        m_bStatus &= uint8_t(~(bValue & STATUS_CLEARABLE));
+        break;
+    case REG_CONTROL:
+        m_bControl = bValue;
+        if (bValue & CONTROL_KILL) {
+            if (m_Cycle.bRunning()) {
+                m_Cycle.vStop();
+                m_bStatus |= STATUS_FAILED;
+            }
+        } else if ((bValue & CONTROL_START) && !m_Cycle.bRunning()) {
+            vStart(qwNow);
+        }
+        break;
+    case REG_COMMAND:
+        m_bCommand = bValue;
+        break;
+    case REG_ADDRESS:
+        m_bAddress = bValue;
+        break;
+    case REG_DATA0:
+        m_bData0 = bValue;
+        break;
+    case REG_DATA1:
+        m_bData1 = bValue;
+        break;
+    case REG_BLOCK_DATA:
+        m_Buffer[m_nIndex++ % 32] = bValue;
+        break;
+    default:
+        break;
+    }
+}
+
+uint32_t CViaSMBusHost::dwIn(uint16_t wPort, unsigned nWidth, const AccessContext& context)
+{
+    uint32_t dwValue = 0;
+    for (unsigned i = 0; i < nWidth; ++i)
+        dwValue |= uint32_t(bIn(wPort - wFirst() + i, context.qwNanoseconds)) << (8 * i);
+    return dwValue;
+}
+
+void CViaSMBusHost::vOut(uint16_t wPort, unsigned nWidth, uint32_t dwValue, const AccessContext& context)
+{
+    for (unsigned i = 0; i < nWidth; ++i)
+        vOutByte(wPort - wFirst() + i, uint8_t(dwValue >> (8 * i)), context.qwNanoseconds);
+}
+
+}  // namespace sim
