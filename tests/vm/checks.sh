@@ -37,6 +37,36 @@ has_command() {
     [ -z "$2" ] || $cli "$1" --help 2>&1 | grep -q -- "$2"
 }
 
+# The chipset identification names the bridges lspci shows: the north bridge at 00:00.0 and
+# the south bridge, the ISA (LPC) bridge of class 0601; both named from the tables.
+check_chipset() {
+    if ! has_command chipset; then
+        skip "chipset: pendulon-cli has no chipset command yet"
+        return
+    fi
+    json=$($cli --json chipset 2>&1)
+    north=$(printf '%s' "$json" | jq -r '.north_bridges[0] | "\(.location) \(.id) \(.vendor) \(.model)"')
+    south=$(printf '%s' "$json" | jq -r '.south_bridge | "\(.location) \(.id) \(.vendor) \(.model)"')
+    chipset_bridge north "$(lspci -n -s 00:00.0 | awk '{print $1, $3}')" "$north"
+    chipset_bridge south "$(lspci -n | awk '$2 == "0601:" {print $1, $3; exit}')" "$south"
+}
+
+# chipset_bridge ROLE "LOCATION ID" (lspci) "LOCATION ID VENDOR MODEL" (pendulon-cli): the ids
+# must be lspci's, and the name one from the tables (not the "ID%04X" of an unknown id).
+chipset_bridge() {
+    ours=$(echo "$3" | awk '{print $1, $2}')
+    name=$(echo "$3" | cut -d' ' -f3-)
+    same "chipset $1 bridge ids against lspci" "$2" "$ours"
+    if [ -z "$2" ] || [ "$2" != "$ours" ]; then
+        fail "chipset $1 bridge name: the ids differ from lspci's"
+        return
+    fi
+    case "$name" in
+        ""|null*|*ID[0-9A-F][0-9A-F][0-9A-F][0-9A-F]*) fail "chipset $1 bridge $ours: not named from the tables ('$name')" ;;
+        *) pass "chipset $1 bridge $ours named $name" ;;
+    esac
+}
+
 # pendulon-cli's raw reads of several registers of one function, one value a line.
 cli_pci_registers() {
     slot=$1
@@ -229,6 +259,7 @@ check_msr() {
 
 check_pci_registers
 check_pci_list
+check_chipset
 check_pci_bytes
 check_dmi_strings
 check_acpi
