@@ -55,6 +55,31 @@ private:
     uint64_t m_qwSize;
 };
 
+// A device whose registers are bytes: a word or dword access is served as byte cycles at
+// consecutive registers, lowest first, as the bus splits it.
+class CBytePortHandler : public CPortHandler {
+public:
+    using CPortHandler::CPortHandler;
+
+    uint32_t dwIn(uint16_t wPort, unsigned nWidth, const AccessContext& context) final
+    {
+        uint32_t dwValue = 0;
+        for (unsigned i = 0; i < nWidth; ++i)
+            dwValue |= uint32_t(bIn(wPort - wFirst() + i, context.qwNanoseconds)) << (8 * i);
+        return dwValue;
+    }
+    void vOut(uint16_t wPort, unsigned nWidth, uint32_t dwValue, const AccessContext& context) final
+    {
+        for (unsigned i = 0; i < nWidth; ++i)
+            vOutByte(wPort - wFirst() + i, uint8_t(dwValue >> (8 * i)), context.qwNanoseconds);
+    }
+
+protected:
+    // One register, at board time qwNow.
+    virtual uint8_t bIn(unsigned nRegister, uint64_t qwNow) = 0;
+    virtual void vOutByte(unsigned nRegister, uint8_t bValue, uint64_t qwNow) = 0;
+};
+
 // The I/O port space. An access that one handler claims whole goes to it; any other is split
 // into byte cycles, as the bus does with an access that straddles two devices. Ports nobody
 // claims read all ones and ignore writes.

@@ -78,21 +78,12 @@ uint8_t bM7101Outcome(SMBusStatus eStatus)
     }
 }
 
-template <typename FnIn>
-uint32_t dwBytesIn(unsigned nFirst, unsigned nWidth, FnIn fnIn)
-{
-    uint32_t dwValue = 0;
-    for (unsigned i = 0; i < nWidth; ++i)
-        dwValue |= uint32_t(fnIn(nFirst + i)) << (8 * i);
-    return dwValue;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------- M1563
 
 CAliM1563SMBusHost::CAliM1563SMBusHost(uint16_t wBase, std::shared_ptr<CSMBusBus> pBus)
-    : CPortHandler(wBase, PORT_COUNT), m_pBus(std::move(pBus))
+    : CBytePortHandler(wBase, PORT_COUNT), m_pBus(std::move(pBus))
 {
 }
 
@@ -273,21 +264,10 @@ void CAliM1563SMBusHost::vOutByte(unsigned nRegister, uint8_t bValue, uint64_t q
     }
 }
 
-uint32_t CAliM1563SMBusHost::dwIn(uint16_t wPort, unsigned nWidth, const AccessContext& context)
-{
-    return dwBytesIn(wPort - wFirst(), nWidth, [&](unsigned n) { return bIn(n, context.qwNanoseconds); });
-}
-
-void CAliM1563SMBusHost::vOut(uint16_t wPort, unsigned nWidth, uint32_t dwValue, const AccessContext& context)
-{
-    for (unsigned i = 0; i < nWidth; ++i)
-        vOutByte(wPort - wFirst() + i, uint8_t(dwValue >> (8 * i)), context.qwNanoseconds);
-}
-
 // ---------------------------------------------------------------------------------------- M7101
 
 CAliM7101SMBusHost::CAliM7101SMBusHost(uint16_t wBase, std::shared_ptr<CSMBusBus> pBus)
-    : CPortHandler(wBase, PORT_COUNT), m_pBus(std::move(pBus))
+    : CBytePortHandler(wBase, PORT_COUNT), m_pBus(std::move(pBus))
 {
 }
 
@@ -381,17 +361,6 @@ void CAliM7101SMBusHost::vOutByte(unsigned nRegister, uint8_t bValue, uint64_t q
     default:
         break;
     }
-}
-
-uint32_t CAliM7101SMBusHost::dwIn(uint16_t wPort, unsigned nWidth, const AccessContext& context)
-{
-    return dwBytesIn(wPort - wFirst(), nWidth, [&](unsigned n) { return bIn(n, context.qwNanoseconds); });
-}
-
-void CAliM7101SMBusHost::vOut(uint16_t wPort, unsigned nWidth, uint32_t dwValue, const AccessContext& context)
-{
-    for (unsigned i = 0; i < nWidth; ++i)
-        vOutByte(wPort - wFirst() + i, uint8_t(dwValue >> (8 * i)), context.qwNanoseconds);
 }
 
 }  // namespace sim

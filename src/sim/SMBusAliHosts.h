@@ -23,20 +23,18 @@
 
 namespace sim {
 
-class CAliM1563SMBusHost : public CPortHandler {
+class CAliM1563SMBusHost : public CBytePortHandler {
 public:
     static constexpr uint32_t PORT_COUNT = 16;
 
     CAliM1563SMBusHost(uint16_t wBase, std::shared_ptr<CSMBusBus> pBus);
 
-    uint32_t dwIn(uint16_t wPort, unsigned nWidth, const AccessContext& context) override;
-    void vOut(uint16_t wPort, unsigned nWidth, uint32_t dwValue, const AccessContext& context) override;
 
 private:
     enum class EBlock : uint8_t { None, Read, Write };
 
-    uint8_t bIn(unsigned nRegister, uint64_t qwNow);
-    void vOutByte(unsigned nRegister, uint8_t bValue, uint64_t qwNow);
+    uint8_t bIn(unsigned nRegister, uint64_t qwNow) override;
+    void vOutByte(unsigned nRegister, uint8_t bValue, uint64_t qwNow) override;
     void vStart(uint64_t qwNow);
     void vBlockByte(uint64_t qwNow);
     void vUpdate(uint64_t qwNow);
@@ -61,18 +59,16 @@ private:
     size_t m_nLength = 0;           // the block's count (write: at most 32)
 };
 
-class CAliM7101SMBusHost : public CPortHandler {
+class CAliM7101SMBusHost : public CBytePortHandler {
 public:
     static constexpr uint32_t PORT_COUNT = 16;
 
     CAliM7101SMBusHost(uint16_t wBase, std::shared_ptr<CSMBusBus> pBus);
 
-    uint32_t dwIn(uint16_t wPort, unsigned nWidth, const AccessContext& context) override;
-    void vOut(uint16_t wPort, unsigned nWidth, uint32_t dwValue, const AccessContext& context) override;
 
 private:
-    uint8_t bIn(unsigned nRegister, uint64_t qwNow);
-    void vOutByte(unsigned nRegister, uint8_t bValue, uint64_t qwNow);
+    uint8_t bIn(unsigned nRegister, uint64_t qwNow) override;
+    void vOutByte(unsigned nRegister, uint8_t bValue, uint64_t qwNow) override;
     void vStart(uint64_t qwNow);
     void vUpdate(uint64_t qwNow);
 

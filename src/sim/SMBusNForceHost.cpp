@@ -19,7 +19,7 @@ enum : unsigned { KIND_QUICK = 1, KIND_BYTE_DATA = 3, KIND_WORD_DATA = 4 };
 }  // namespace
 
 CNForceSMBusHost::CNForceSMBusHost(uint16_t wBase, std::shared_ptr<CSMBusBus> pBus)
-    : CPortHandler(wBase, PORT_COUNT), m_pBus(std::move(pBus))
+    : CBytePortHandler(wBase, PORT_COUNT), m_pBus(std::move(pBus))
 {
 }
 
@@ -122,20 +122,6 @@ void CNForceSMBusHost::vOutByte(unsigned nRegister, uint8_t bValue, uint64_t qwN
     default:
         break;
     }
-}
-
-uint32_t CNForceSMBusHost::dwIn(uint16_t wPort, unsigned nWidth, const AccessContext& context)
-{
-    uint32_t dwValue = 0;
-    for (unsigned i = 0; i < nWidth; ++i)
-        dwValue |= uint32_t(bIn(wPort - wFirst() + i, context.qwNanoseconds)) << (8 * i);
-    return dwValue;
-}
-
-void CNForceSMBusHost::vOut(uint16_t wPort, unsigned nWidth, uint32_t dwValue, const AccessContext& context)
-{
-    for (unsigned i = 0; i < nWidth; ++i)
-        vOutByte(wPort - wFirst() + i, uint8_t(dwValue >> (8 * i)), context.qwNanoseconds);
 }
 
 }  // namespace sim

@@ -13,7 +13,7 @@
 
 namespace sim {
 
-class CNForceSMBusHost : public CPortHandler {
+class CNForceSMBusHost : public CBytePortHandler {
 public:
     static constexpr uint32_t PORT_COUNT = 64;
     static constexpr uint8_t OUTCOME_NO_ACK = 0x10;
@@ -21,12 +21,10 @@ public:
 
     CNForceSMBusHost(uint16_t wBase, std::shared_ptr<CSMBusBus> pBus);
 
-    uint32_t dwIn(uint16_t wPort, unsigned nWidth, const AccessContext& context) override;
-    void vOut(uint16_t wPort, unsigned nWidth, uint32_t dwValue, const AccessContext& context) override;
 
 private:
-    uint8_t bIn(unsigned nRegister, uint64_t qwNow);
-    void vOutByte(unsigned nRegister, uint8_t bValue, uint64_t qwNow);
+    uint8_t bIn(unsigned nRegister, uint64_t qwNow) override;
+    void vOutByte(unsigned nRegister, uint8_t bValue, uint64_t qwNow) override;
     void vStart(uint64_t qwNow);
     void vUpdate(uint64_t qwNow);
 

@@ -44,7 +44,7 @@ uint8_t bErrorBits(SMBusStatus eStatus)
 }  // namespace
 
 CSiSSMBusHost::CSiSSMBusHost(uint16_t wBase, std::shared_ptr<CSMBusBus> pBus)
-    : CPortHandler(wBase, PORT_COUNT), m_pBus(std::move(pBus))
+    : CBytePortHandler(wBase, PORT_COUNT), m_pBus(std::move(pBus))
 {
 }
 
@@ -239,20 +239,6 @@ void CSiSSMBusHost::vOutByte(unsigned nRegister, uint8_t bValue, uint64_t qwNow)
             m_Data[nRegister - REG_DATA] = bValue;
         break;
     }
-}
-
-uint32_t CSiSSMBusHost::dwIn(uint16_t wPort, unsigned nWidth, const AccessContext& context)
-{
-    uint32_t dwValue = 0;
-    for (unsigned i = 0; i < nWidth; ++i)
-        dwValue |= uint32_t(bIn(wPort - wFirst() + i, context.qwNanoseconds)) << (8 * i);
-    return dwValue;
-}
-
-void CSiSSMBusHost::vOut(uint16_t wPort, unsigned nWidth, uint32_t dwValue, const AccessContext& context)
-{
-    for (unsigned i = 0; i < nWidth; ++i)
-        vOutByte(wPort - wFirst() + i, uint8_t(dwValue >> (8 * i)), context.qwNanoseconds);
 }
 
 }  // namespace sim

@@ -18,21 +18,19 @@ namespace sim {
 
 class CSMBusBus;
 
-class CSiSSMBusHost : public CPortHandler {
+class CSiSSMBusHost : public CBytePortHandler {
 public:
     static constexpr uint32_t PORT_COUNT = 16;
     static constexpr unsigned CHUNK = 8;
 
     CSiSSMBusHost(uint16_t wBase, std::shared_ptr<CSMBusBus> pBus);
 
-    uint32_t dwIn(uint16_t wPort, unsigned nWidth, const AccessContext& context) override;
-    void vOut(uint16_t wPort, unsigned nWidth, uint32_t dwValue, const AccessContext& context) override;
 
 private:
     enum class EJob : uint8_t { None, Data, BlockRead, BlockWrite };
 
-    uint8_t bIn(unsigned nRegister, uint64_t qwNow);
-    void vOutByte(unsigned nRegister, uint8_t bValue, uint64_t qwNow);
+    uint8_t bIn(unsigned nRegister, uint64_t qwNow) override;
+    void vOutByte(unsigned nRegister, uint8_t bValue, uint64_t qwNow) override;
     void vStart(uint8_t bCode, uint64_t qwNow);
     void vUpdate(uint64_t qwNow);
     // The next chunk of a block goes on the wire (read: into the data registers when it has

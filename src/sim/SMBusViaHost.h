@@ -16,18 +16,16 @@ namespace sim {
 
 class CSMBusBus;
 
-class CViaSMBusHost : public CPortHandler {
+class CViaSMBusHost : public CBytePortHandler {
 public:
     static constexpr uint32_t PORT_COUNT = 16;
 
     CViaSMBusHost(uint16_t wBase, std::shared_ptr<CSMBusBus> pBus);
 
-    uint32_t dwIn(uint16_t wPort, unsigned nWidth, const AccessContext& context) override;
-    void vOut(uint16_t wPort, unsigned nWidth, uint32_t dwValue, const AccessContext& context) override;
 
 private:
-    uint8_t bIn(unsigned nRegister, uint64_t qwNow);
-    void vOutByte(unsigned nRegister, uint8_t bValue, uint64_t qwNow);
+    uint8_t bIn(unsigned nRegister, uint64_t qwNow) override;
+    void vOutByte(unsigned nRegister, uint8_t bValue, uint64_t qwNow) override;
     void vStart(uint64_t qwNow);
     void vUpdate(uint64_t qwNow);
 
