@@ -257,6 +257,167 @@ check_msr() {
     done
 }
 
+# The SMBus: pendulon-cli drives the controller with no kernel driver bound, then the kernel's
+# driver is loaded and i2c-tools read the same devices. The SPD EEPROM at 0x50 first gets a
+# pattern of every byte value (QEMU's EEPROMs start as zeros, which would hide a wrong offset
+# or a wrong device). What pendulon-cli printed stays in /tmp/smbus/ and is shown on a failure.
+smbus_modules="i2c-i801 i2c-piix4"
+smbus_dir=/tmp/smbus
+
+# Loads a packed module by name; the ones it needs were loaded at boot.
+load_module() {
+    path=$(grep -E "/$1\.ko" /etc/vm-modules | head -n1)
+    [ -n "$path" ] && { lsmod | grep -q "^$(echo "$1" | tr - _) " || insmod "/lib/modules/$(uname -r)/$path"; }
+}
+
+# The kernel module bound to PCI function $1 (i2c_i801), empty when none is.
+bound_module() {
+    link=$(readlink "/sys/bus/pci/devices/0000:$1/driver/module" 2>/dev/null) && basename "$link"
+}
+
+# Runs a program of i2c-tools. Busybox's shell runs its own applets of these names (which
+# differ in what they parse and print) before anything on the PATH, so the program is called by
+# its path.
+i2c_tool() {
+    for dir in /usr/sbin /usr/bin /sbin /bin; do
+        if [ -x "$dir/$1" ] && [ ! -L "$dir/$1" ]; then
+            tool=$dir/$1
+            shift
+            "$tool" "$@"
+            return
+        fi
+    done
+    echo "no $1 of i2c-tools in the initramfs" >&2
+    return 127
+}
+
+# The i2c bus number i2cdetect -l gives the adapter of PCI function $1.
+smbus_bus() {
+    for adapter in $(i2c_tool i2cdetect -l 2>/dev/null | cut -f1); do
+        if [ "$(readlink -f "/sys/bus/i2c/devices/$adapter/..")" = "$(readlink -f "/sys/bus/pci/devices/0000:$1")" ]; then
+            echo "${adapter#i2c-}"
+            return
+        fi
+    done
+}
+
+# The pattern of register N of the EEPROM: all 256 values, each once.
+pattern() { echo $((($1 * 7 + 0x21) & 0xff)); }
+
+# The address cells of an i2cdetect grid, one a line.
+grid_addresses() { sed -n 's/^[0-7]0: //p' | tr -s ' ' '\n' | grep -E '^[0-9a-f]{2}$'; }
+
+# The hexadecimal cells of an i2cdump layout: the row label and 16 cells, without the text.
+dump_rows() { grep -E '^[0-9a-f]0: ' | cut -c1-51; }
+
+# same_shown NAME PEER_FILE OURS_FILE: as same, and on a failure both outputs in full.
+same_shown() {
+    result=$(same "$1" "$(cat "$2")" "$(cat "$3")")
+    echo "$result"
+    case $result in
+    FAIL*)
+        sed 's/^/    peer| /' "$2"
+        sed 's/^/    ours| /' "$3"
+        ;;
+    esac
+}
+
+# In a subshell: it works in its own directory.
+check_smbus() (
+    if ! has_command smbus; then
+        skip "smbus: pendulon-cli has no smbus command yet"
+        return
+    fi
+    rm -rf "$smbus_dir"
+    mkdir -p "$smbus_dir"
+    cd "$smbus_dir" || return
+
+    # The controller is the PCI function the kernel's driver hangs its adapter on (the PIIX4's
+    # is the power management function, class 0680, not an SMBus one).
+    for module in $smbus_modules i2c-dev; do load_module "$module" 2>/dev/null; done
+    slot=$(ls -d /sys/bus/pci/devices/*/i2c-* 2>/dev/null | head -n1 | sed 's|.*/0000:\([^/]*\)/i2c-.*|\1|')
+    if [ -z "$slot" ]; then
+        fail "smbus: none of $smbus_modules drives a controller of this machine"
+        return
+    fi
+    bus=$(smbus_bus "$slot")
+    module=$(bound_module "$slot")
+    if [ -z "$bus" ] || [ -z "$module" ]; then
+        fail "smbus: no kernel driver of $smbus_modules takes $slot (bus '$bus', module '$module')"
+        return
+    fi
+    # Busybox's i2cset writes the pattern: it starts much faster than i2c-tools' under the
+    # emulator, and i2cdump shows below whether the pattern arrived.
+    register=0
+    while [ $register -lt 256 ]; do
+        word=$(($(pattern $register) | $(pattern $((register + 1))) << 8))
+        if ! busybox i2cset -y "$bus" 0x50 "$(printf '0x%02x' $register)" "$(printf '0x%04x' $word)" w 2>i2cset.err; then
+            fail "smbus: i2cset cannot write register $register of the EEPROM at 0x50: $(oneline "$(cat i2cset.err)")"
+            return
+        fi
+        register=$((register + 2))
+    done
+
+    # pendulon-cli alone on the controller.
+    rmmod "$module" 2>/dev/null
+    if [ -n "$(bound_module "$slot")" ]; then
+        fail "smbus: $module stays bound to $slot after rmmod"
+        return
+    fi
+    $cli smbus list >list.ours 2>&1
+    $cli smbus scan >scan.ours 2>&1
+    $cli --json smbus scan 2>&1 | jq -r '.addresses[]' 2>&1 | awk '{ printf "%02x\n", $1 }' >scan-set.ours
+    $cli smbus get 0x50 0 b >get.ours 2>&1
+    $cli smbus get 0x50 0x11 w >get-word.ours 2>&1
+    $cli smbus dump 0x50 b >dump.ours 2>&1
+
+    # The kernel's driver and i2c-tools on the same machine.
+    load_module "$(echo "$module" | tr _ -)"
+    bus=$(smbus_bus "$slot")
+    module=$(bound_module "$slot")
+    if [ -z "$bus" ] || [ -z "$module" ]; then
+        fail "smbus: the kernel driver does not take $slot again (bus '$bus', module '$module')"
+        return
+    fi
+    i2c_tool i2cdetect -l | awk -F '\t' -v a="i2c-$bus" '$1 == a { print $3 }' |
+        sed -n 's/.* at \([0-9a-f]*\).*/base 0x\1/p' >list.peer
+    # i2cdetect leaves out 0x03 to 0x07 unless given -a; pendulon-cli scans 0x03 to 0x77.
+    i2c_tool i2cdetect -y -a "$bus" 0x03 0x77 >scan.peer 2>&1
+    grid_addresses <scan.peer >scan-set.peer
+    i2c_tool i2cget -y "$bus" 0x50 0 b >get.peer 2>&1
+    i2c_tool i2cget -y "$bus" 0x50 0x11 w >get-word.peer 2>&1
+    i2c_tool i2cdump -y "$bus" 0x50 b >dump.peer 2>/dev/null
+    dump_rows <dump.peer >dump-rows.peer
+    dump_rows <dump.ours >dump-rows.ours
+    # The rows i2cdump shows when the pattern arrived (the formula of pattern()).
+    awk 'BEGIN { for (r = 0; r < 256; r += 16) { printf "%02x:", r; for (i = r; i < r + 16; i++) printf " %02x", (i * 7 + 33) % 256; print "" } }' >dump-rows.written
+    if ! cmp -s dump-rows.written dump-rows.peer; then
+        fail "smbus: i2cdump does not show the pattern written to the EEPROM at 0x50"
+        sed 's/^/    peer| /' dump.peer
+    fi
+    cut -f3 list.ours >list-base.ours
+
+    same_shown "smbus list: the controller's I/O base against the kernel driver's (i2c-$bus)" list.peer list-base.ours
+    same_shown "smbus scan: the answering addresses (--json) against i2cdetect -y -a $bus 0x03 0x77" scan-set.peer scan-set.ours
+    same_shown "smbus scan against i2cdetect -y -a $bus 0x03 0x77" scan.peer scan.ours
+    same_shown "smbus get 0x50 0 b against i2cget" get.peer get.ours
+    same_shown "smbus get 0x50 0x11 w against i2cget" get-word.peer get-word.ours
+    same_shown "smbus dump 0x50 b: the bytes against i2cdump -y $bus 0x50 b" dump-rows.peer dump-rows.ours
+    same_shown "smbus dump 0x50 b against i2cdump -y $bus 0x50 b" dump.peer dump.ours
+
+    # With the kernel's driver bound pendulon-cli leaves the controller alone and names the
+    # module to unload; --force lets it read beside the driver.
+    $cli smbus scan >refused.out 2>refused.err
+    status=$?
+    if [ $status -eq 0 ] || [ -s refused.out ] || ! grep -q "$module" refused.err; then
+        fail "smbus scan beside $module: exit $status, printed '$(oneline "$(cat refused.out)")', said '$(oneline "$(cat refused.err)")'"
+    else
+        pass "smbus scan refuses the controller while $module drives it: $(oneline "$(cat refused.err)" | cut -c1-120)"
+    fi
+    $cli --force smbus get 0x50 0 b >forced.ours 2>&1
+    same_shown "smbus --force get 0x50 0 b beside $module against i2cget" get.peer forced.ours
+)
+
 check_pci_registers
 check_pci_list
 check_chipset
@@ -266,4 +427,5 @@ check_acpi
 check_ports_against_devport
 check_memory
 check_msr
+check_smbus
 exit 0
