@@ -101,7 +101,7 @@ Facts Gather()
         CTList<CPCIDevice> displays;
         pPCI->CountDevicesByClass(3, 0, &displays);
         for (CTListItem<CPCIDevice>* p = displays.m_pHead; p && p->m_pObject; p = p->m_pNext) {
-            const CPCIDevice* pDevice = p->m_pObject;
+            CPCIDevice* pDevice = p->m_pObject;
             const char* pszBus = pDevice->FindCapability(PCI_CAP_PCIE) ? "PCI Express"
                                  : pDevice->FindCapability(PCI_CAP_AGP) ? "AGP"
                                                                         : "PCI";

@@ -103,15 +103,15 @@ nlohmann::json DeviceJson(CPCIDevice& device, const PCIOptions& options)
         {"address", strAddress(device)},    {"vendor_id", h.m_wVendorID},     {"device_id", h.m_wDeviceID},
         {"revision", h.m_bRevisionID},      {"base_class", h.m_bBaseClass},   {"sub_class", h.m_bSubClass},
         {"prog_if", h.m_bProgIf},           {"header_type", h.m_bHeaderType}, {"description", device.m_szDescription},
-        {"capabilities", CapabilitiesJson(device.m_pCapabilities)},
-        {"extended_capabilities", CapabilitiesJson(device.m_pExtCapabilities)},
+        {"capabilities", CapabilitiesJson(device.Capabilities())},
+        {"extended_capabilities", CapabilitiesJson(device.ExtCapabilities())},
     };
     if (device.m_pHeader && device.m_pHeader->GetSubsystemVendorID() != 0xFFFF) {
         entry["subsystem_vendor_id"] = device.m_pHeader->GetSubsystemVendorID();
         entry["subsystem_id"] = device.m_pHeader->GetSubsystemID();
     }
-    if (options.bHex && device.m_pConfig)
-        entry["config"] = std::vector<uint8_t>(device.m_pConfig, device.m_pConfig + PCI_CONFIG_SIZE);
+    if (options.bHex && device.Config())
+        entry["config"] = std::vector<uint8_t>(device.Config(), device.Config() + PCI_CONFIG_SIZE);
     if (options.bVerbose) {
         std::string strDump;
         s_pCapture = &strDump;
@@ -134,7 +134,7 @@ void vPrintDevice(CPCIDevice& device, const PCIOptions& options)
         CTraceScope scope(TraceToStdout);
         device.Dump();
     }
-    if (options.bHex && device.m_pConfig) vPrintHex(device.m_pConfig);
+    if (options.bHex && device.Config()) vPrintHex(device.Config());
     if (options.bVerbose || options.bHex) std::putchar('\n');
 }
 
@@ -158,8 +158,11 @@ int nRunPCI(const PCIOptions& options, const GlobalOptions& global)
     if (!session.bBegin()) return EXIT_FAILED;
     session.vBuildKit();
     const bool bHasInterface = ORVEXSDK::Instance()->m_pPCIInterface != nullptr;
-    session.vEnd();
     const std::vector<CPCIDevice*> devices = PCIDevices();
+    // The plain listing needs the headers only; the rest is read while the device is open.
+    if (options.bVerbose || options.bHex || global.bJson)
+        for (CPCIDevice* pDevice : devices) pDevice->ReadDetails();
+    session.vEnd();
     if (!bHasInterface || devices.empty()) {
         const std::string strFault = session.strFault();
         if (strFault.empty())

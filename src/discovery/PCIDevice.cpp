@@ -33,7 +33,8 @@ void CPCICommonHeader::Parse(const uint8_t* pbConfig)
 CPCIDevice::CPCIDevice(uint8_t bBus, uint8_t bDevice, uint8_t bFunction)
     : CDevice(DEVICE_PCI), m_bBus(bBus), m_bDevice(bDevice), m_bFunction(bFunction),
       m_pCommonHeader(new CPCICommonHeader), m_pHeader(nullptr), m_pCapabilities(nullptr),
-      m_pExtCapabilities(nullptr), m_dwCapsMask(0), m_dwExtCapsMask(0), m_pConfig(nullptr)
+      m_pExtCapabilities(nullptr), m_dwCapsMask(0), m_dwExtCapsMask(0), m_pConfig(nullptr),
+      m_bDetailsRead(false)
 {
     std::memset(m_szDescription, 0, sizeof m_szDescription);
 }
@@ -71,9 +72,9 @@ CPCIDevice::~CPCIDevice()
     delete[] m_pConfig;
 }
 
-CPCICapability* CPCIDevice::FindCapability(uint32_t dwID) const { return pFindIn(m_pCapabilities, dwID); }
+CPCICapability* CPCIDevice::FindCapability(uint32_t dwID) { return pFindIn(Capabilities(), dwID); }
 
-CPCICapability* CPCIDevice::FindExtCapability(uint32_t dwID) const { return pFindIn(m_pExtCapabilities, dwID); }
+CPCICapability* CPCIDevice::FindExtCapability(uint32_t dwID) { return pFindIn(ExtCapabilities(), dwID); }
 
 void CPCIDevice::Dump()
 {
@@ -92,6 +93,7 @@ void CPCIDevice::Dump()
     vPCITrace("\tHeader\t\t\t0x%02X\n", h.m_bHeaderType);
     vPCITrace("PCI header\n");
     if (m_pHeader) m_pHeader->Dump();
+    ReadDetails();
     vPCITrace("Capabilities\n");
     vDumpAll(m_pCapabilities);
     vPCITrace("Extended capabilities\n");

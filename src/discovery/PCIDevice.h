@@ -187,18 +187,31 @@ public:
     void Dump() override;
 
     // The first capability of the chain with that id, or null.
-    CPCICapability* FindCapability(uint32_t dwID) const;
-    CPCICapability* FindExtCapability(uint32_t dwID) const;
+    CPCICapability* FindCapability(uint32_t dwID);
+    CPCICapability* FindExtCapability(uint32_t dwID);
+
+    // The scan reads the header only. The rest of the 256 bytes, and the capability chains
+    // parsed from it, are read on first use: a listing needs no more, and where every
+    // configuration read traps into a hypervisor (tens of microseconds a dword) the other 48
+    // dwords of each function would cost more than the whole listing.
+    void ReadDetails();
+    CTList<CPCICapability>* Capabilities() { ReadDetails(); return m_pCapabilities; }
+    CTList<CPCICapability>* ExtCapabilities() { ReadDetails(); return m_pExtCapabilities; }
+    uint32_t CapsMask() { ReadDetails(); return m_dwCapsMask; }
+    uint32_t ExtCapsMask() { ReadDetails(); return m_dwExtCapsMask; }
+    const uint8_t* Config() { ReadDetails(); return m_pConfig; }
 
     uint8_t m_bBus;
     uint8_t m_bDevice;
     uint8_t m_bFunction;
     CPCICommonHeader* m_pCommonHeader;
     CPCIHeader* m_pHeader;                         // null for an unknown header type
+    // Members below are filled by ReadDetails; use the accessors above.
     CTList<CPCICapability>* m_pCapabilities;       // null when there are none
     CTList<CPCICapability>* m_pExtCapabilities;    // null when there are none
     uint32_t m_dwCapsMask;                         // bit (id & 31) per standard capability
     uint32_t m_dwExtCapsMask;                      // bit (id & 31) per extended capability
     char m_szDescription[512];
-    uint8_t* m_pConfig;                            // the 256 bytes read at the scan
+    uint8_t* m_pConfig;                            // the 256 bytes; beyond the header all ones until read
+    bool m_bDetailsRead;                           // the configuration beyond the header and the chains
 };

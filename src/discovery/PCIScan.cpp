@@ -1,5 +1,5 @@
-// The PCI scan: one CPCIDevice per function that answers, with its header, its capability
-// chains and its class name. A rescan adds the functions that appeared, removes the ones
+// The PCI scan: one CPCIDevice per function that answers, with its header and its class name;
+// the rest of the configuration and the capability chains are read on first use. A rescan adds the functions that appeared, removes the ones
 // that vanished and keeps the others as they are.
 #include <algorithm>
 #include <cstring>
@@ -96,25 +96,31 @@ void vWalkExtCapabilities(CPCIDevice& device, CPCIExpressIOSpace& space, uint8_t
 
 bool bHasPCIExpressCapability(const CPCIDevice& device) { return device.m_dwCapsMask & (uint32_t(1) << PCI_CAP_PCIE); }
 
-// A record for a function that answered: configuration snapshot, header, chains, name.
-CPCIDevice* pReadFunction(CPCIInterface& pci, uint32_t dwBus, uint32_t dwDevice, uint32_t dwFunction, uint8_t* pbBuffer)
+// Bytes of the header a listing needs: the common part and the layout-specific part (the
+// CardBus layout runs to 0x47).
+uint32_t dwHeaderBytes(uint8_t bHeaderType) { return (bHeaderType & 0x7F) == 2 ? 0x48 : 0x40; }
+
+void vReadDwords(CPCIInterface& pci, const CPCIDevice& device, uint32_t dwFrom, uint32_t dwTo, uint8_t* pbConfig)
+{
+    for (uint32_t dwOffset = dwFrom; dwOffset < dwTo; dwOffset += 4) {
+        const uint32_t dwValue = pci.ReadConfig(device.m_bBus, device.m_bDevice, device.m_bFunction, dwOffset);
+        for (unsigned i = 0; i < 4; ++i) pbConfig[dwOffset + i] = uint8_t(dwValue >> (8 * i));
+    }
+}
+
+// A record for a function that answered: its header, layout and class name. The rest of the
+// configuration waits for ReadDetails.
+CPCIDevice* pReadFunction(CPCIInterface& pci, uint32_t dwBus, uint32_t dwDevice, uint32_t dwFunction)
 {
     CPCIDevice* pDevice = new CPCIDevice(uint8_t(dwBus), uint8_t(dwDevice), uint8_t(dwFunction));
-    for (uint32_t dwOffset = 0; dwOffset < PCI_CONFIG_SIZE; dwOffset += 4) {
-        const uint32_t dwValue = pci.ReadConfig(dwBus, dwDevice, dwFunction, dwOffset);
-        for (unsigned i = 0; i < 4; ++i) pbBuffer[dwOffset + i] = uint8_t(dwValue >> (8 * i));
-    }
     pDevice->m_pConfig = new uint8_t[PCI_CONFIG_SIZE];
-    std::memcpy(pDevice->m_pConfig, pbBuffer, PCI_CONFIG_SIZE);
-    pDevice->m_pCommonHeader->Parse(pbBuffer);
+    std::memset(pDevice->m_pConfig, 0xFF, PCI_CONFIG_SIZE);
+    vReadDwords(pci, *pDevice, 0, 0x10, pDevice->m_pConfig);
+    pDevice->m_pCommonHeader->Parse(pDevice->m_pConfig);
+    vReadDwords(pci, *pDevice, 0x10, dwHeaderBytes(pDevice->m_pCommonHeader->m_bHeaderType), pDevice->m_pConfig);
 
     pDevice->m_pHeader = pCreateHeader(pDevice->m_pCommonHeader->m_bHeaderType);
-    if (pDevice->m_pHeader) {
-        pDevice->m_pHeader->Parse(pbBuffer);
-        vWalkCapabilities(*pDevice, pbBuffer);
-    }
-    CPCIExpressIOSpace* pExpress = kit::FindPCIExpressSpace();
-    if (pExpress && bHasPCIExpressCapability(*pDevice)) vWalkExtCapabilities(*pDevice, *pExpress, pbBuffer);
+    if (pDevice->m_pHeader) pDevice->m_pHeader->Parse(pDevice->m_pConfig);
 
     const CPCICommonHeader& h = *pDevice->m_pCommonHeader;
     discovery::vDescribePCIClass(h.m_bBaseClass, h.m_bSubClass, h.m_bProgIf, pDevice->m_szDescription,
@@ -124,12 +130,24 @@ CPCIDevice* pReadFunction(CPCIInterface& pci, uint32_t dwBus, uint32_t dwDevice,
 
 }  // namespace
 
+void CPCIDevice::ReadDetails()
+{
+    if (m_bDetailsRead) return;
+    m_bDetailsRead = true;
+    CPCIInterface* pPCI = ORVEXSDK::Instance()->m_pPCIInterface;
+    if (!pPCI || !m_pConfig) return;
+    vReadDwords(*pPCI, *this, dwHeaderBytes(m_pCommonHeader->m_bHeaderType), PCI_CONFIG_SIZE, m_pConfig);
+    if (m_pHeader) vWalkCapabilities(*this, m_pConfig);
+    CPCIExpressIOSpace* pExpress = kit::FindPCIExpressSpace();
+    if (!pExpress || !bHasPCIExpressCapability(*this)) return;
+    std::unique_ptr<uint8_t[]> pBuffer(new (std::nothrow) uint8_t[PCI_EXPRESS_CONFIG_SIZE]);
+    if (pBuffer) vWalkExtCapabilities(*this, *pExpress, pBuffer.get());
+}
+
 void CPCIInterface::Scan()
 {
     if (!kit::FindPCIConfigSpace()) return;
     ORVEXSDK* pKit = ORVEXSDK::Instance();
-    std::unique_ptr<uint8_t[]> pBuffer(new (std::nothrow) uint8_t[PCI_EXPRESS_CONFIG_SIZE]);
-    if (!pBuffer) return;
     const bool bHadExpress = kit::FindPCIExpressSpace() != nullptr;
 
     const uint32_t nBusDevices = static_cast<uint32_t>(std::clamp<int32_t>(m_nBusDevices, 0, BUS_DEVICE_LIMIT));
@@ -146,7 +164,7 @@ void CPCIInterface::Scan()
                 if (dwFunction == 0 && pKnown->m_pCommonHeader->m_bHeaderType < MULTI_FUNCTION) break;
                 continue;
             }
-            CPCIDevice* pDevice = pReadFunction(*this, dwBus, dwDevice, dwFunction, pBuffer.get());
+            CPCIDevice* pDevice = pReadFunction(*this, dwBus, dwDevice, dwFunction);
             pKit->AddDevice(pDevice);
             if (dwFunction == 0 && pDevice->m_pCommonHeader->m_bHeaderType < MULTI_FUNCTION) break;
         }
@@ -155,11 +173,15 @@ void CPCIInterface::Scan()
     if (bHadExpress || !discovery::bRegisterEnhancedConfigSpace()) return;
     CPCIExpressIOSpace* pExpress = kit::FindPCIExpressSpace();
     if (!pExpress) return;
+    // Records whose chains were read before the enhanced space existed get their extended chain
+    // now; the others find the space when they are first read.
+    std::unique_ptr<uint8_t[]> pBuffer(new (std::nothrow) uint8_t[PCI_EXPRESS_CONFIG_SIZE]);
+    if (!pBuffer) return;
     CTList<CDevice>* pList = pKit->m_pDeviceList;
     for (CTListItem<CDevice>* pItem = pList->m_pHead; pItem && pItem->m_pObject; pItem = pItem->m_pNext) {
         if (!(pItem->m_pObject->m_dwType & DEVICE_PCI)) continue;
         CPCIDevice* pDevice = static_cast<CPCIDevice*>(pItem->m_pObject);
-        if (bHasPCIExpressCapability(*pDevice) && !pDevice->m_pExtCapabilities)
+        if (pDevice->m_bDetailsRead && bHasPCIExpressCapability(*pDevice) && !pDevice->m_pExtCapabilities)
             vWalkExtCapabilities(*pDevice, *pExpress, pBuffer.get());
     }
 }

@@ -1,6 +1,8 @@
 // The PCI scan on simulated boards: what it finds, where it looks, what a rescan keeps.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <set>
 #include <vector>
 
 #include "PciTestKit.h"
@@ -58,7 +60,7 @@ TEST(PciScan, FindsTheDemoBoardsFunctionsAndLooksThemUp)
     EXPECT_EQ(pSMBus->m_pHeader->GetSubsystemVendorID(), 0x1043);
     EXPECT_EQ(pSMBus->m_pHeader->GetSubsystemID(), 0x8277);
     EXPECT_EQ(static_cast<CPCIHeaderType0*>(pSMBus->m_pHeader)->m_dwBAR[4], 0x401u);
-    EXPECT_EQ(pSMBus->m_pConfig[0x40], 0x01);
+    EXPECT_EQ(pSMBus->Config()[0x40], 0x01);
 
     auto* pBridge = dynamic_cast<CPCIHeaderType1*>(pPCI->FindDevice(0, 1, 0)->m_pHeader);
     ASSERT_NE(pBridge, nullptr);
@@ -93,9 +95,9 @@ TEST(PciScan, DecodesTheDemoBoardsCapabilitiesAndEnhancedSpace)
 
     CPCIDevice* pPort = pPCI->FindDevice(0, 1, 0);
     std::vector<uint32_t> offsets;
-    EXPECT_EQ(CapabilityIds(pPort->m_pCapabilities, &offsets), (std::vector<uint32_t>{1, 5, 16}));
+    EXPECT_EQ(CapabilityIds(pPort->Capabilities(), &offsets), (std::vector<uint32_t>{1, 5, 16}));
     EXPECT_EQ(offsets, (std::vector<uint32_t>{0x80, 0x90, 0xA0}));
-    EXPECT_EQ(pPort->m_dwCapsMask, (1u << 1) | (1u << 5) | (1u << 16));
+    EXPECT_EQ(pPort->CapsMask(), (1u << 1) | (1u << 5) | (1u << 16));
     auto* pExp = dynamic_cast<CPCICaps_PCIE*>(pPort->FindCapability(PCI_CAP_PCIE));
     ASSERT_NE(pExp, nullptr);
     EXPECT_EQ(pExp->m_nDeviceType, PCIE_TYPE_ROOT_PORT);
@@ -111,27 +113,27 @@ TEST(PciScan, DecodesTheDemoBoardsCapabilitiesAndEnhancedSpace)
     EXPECT_EQ(pPM->m_nVersion, 2);
     ASSERT_NE(pPM->m_pData, nullptr);
     EXPECT_EQ(std::vector<uint8_t>(pPM->m_pData, pPM->m_pData + 8),
-              std::vector<uint8_t>(pPort->m_pConfig + 0x80, pPort->m_pConfig + 0x88));
+              std::vector<uint8_t>(pPort->Config() + 0x80, pPort->Config() + 0x88));
 
     offsets.clear();
-    EXPECT_EQ(CapabilityIds(pPort->m_pExtCapabilities, &offsets), (std::vector<uint32_t>{1, 5}));
+    EXPECT_EQ(CapabilityIds(pPort->ExtCapabilities(), &offsets), (std::vector<uint32_t>{1, 5}));
     EXPECT_EQ(offsets, (std::vector<uint32_t>{0x100, 0x140}));
-    EXPECT_EQ(pPort->m_dwExtCapsMask, (1u << 1) | (1u << 5));
+    EXPECT_EQ(pPort->ExtCapsMask(), (1u << 1) | (1u << 5));
     auto* pLinks = dynamic_cast<CPCICaps_RootLinkDecl*>(pPort->FindExtCapability(PCI_EXTCAP_ROOTLINKDECL));
     ASSERT_NE(pLinks, nullptr);
     EXPECT_EQ(pLinks->m_nPortNumber, 2);
     EXPECT_EQ(pLinks->m_nLinkEntries, 1);
 
     CPCIDevice* pGraphics = pPCI->FindDevice(1, 0, 0);
-    EXPECT_EQ(CapabilityIds(pGraphics->m_pCapabilities), (std::vector<uint32_t>{1, 5, 16}));
+    EXPECT_EQ(CapabilityIds(pGraphics->Capabilities()), (std::vector<uint32_t>{1, 5, 16}));
     EXPECT_EQ(pGraphics->FindCapability(PCI_CAP_MSI)->m_nLength, 14);  // 64-bit message address
     auto* pEndpoint = dynamic_cast<CPCICaps_PCIE*>(pGraphics->FindCapability(PCI_CAP_PCIE));
     ASSERT_NE(pEndpoint, nullptr);
     EXPECT_EQ(pEndpoint->m_nDeviceType, PCIE_TYPE_ENDPOINT);
     EXPECT_EQ(pEndpoint->m_nSlotImplemented, -1);  // endpoints have no slot
-    EXPECT_EQ(pGraphics->m_pExtCapabilities, nullptr);  // the extended space is empty
+    EXPECT_EQ(pGraphics->ExtCapabilities(), nullptr);  // the extended space is empty
     // Functions without a capability pointer have no list at all.
-    EXPECT_EQ(pPCI->FindDevice(0, 0x1F, 3)->m_pCapabilities, nullptr);
+    EXPECT_EQ(pPCI->FindDevice(0, 0x1F, 3)->Capabilities(), nullptr);
 }
 
 TEST(PciScan, ProbesFunctionsOneToSevenOnlyOfMultiFunctionDevices)
@@ -156,6 +158,35 @@ TEST(PciScan, ProbesFunctionsOneToSevenOnlyOfMultiFunctionDevices)
     }
     EXPECT_EQ(probed2, (std::set<unsigned>{0}));
     EXPECT_EQ(probed3, (std::set<unsigned>{0, 1, 2, 3, 4, 5, 6, 7}));
+}
+
+TEST(PciScan, ReadsTheHeaderAtTheScanAndTheRestOnFirstUse)
+{
+    // A CardBus bridge's header runs to 0x47; an ordinary function's to 0x3F.
+    CPciKit kit(strBoard(R"({"at": "00:02.0", "id": "1111:0001", "header": 0,
+                             "regs": {"0x06.b": "0x10", "0x34.b": "0x50", "0x50.w": "0x0001", "0x80.b": "0x5A"}},
+                            {"at": "00:03.0", "id": "2222:0001", "header": 2})"));
+    ASSERT_TRUE(kit.bReady());
+    kit.Board().Log().vClear();
+    CPCIInterface* pPCI = kit.pScan();
+    ASSERT_NE(pPCI, nullptr);
+    std::map<unsigned, std::set<unsigned>> offsets;
+    for (const ConfigCycle& c : ConfigCycles(kit.Board()))
+        if (c.nBus == 0 && c.nFunction == 0) offsets[c.nDevice].insert(c.nOffset);
+    EXPECT_EQ(*offsets[2].rbegin(), 0x3Cu);
+    EXPECT_EQ(offsets[2].size(), 16u);
+    EXPECT_EQ(*offsets[3].rbegin(), 0x44u);
+
+    CPCIDevice* pDevice = pPCI->FindDevice(0, 2, 0);
+    ASSERT_NE(pDevice, nullptr);
+    EXPECT_FALSE(pDevice->m_bDetailsRead);
+    kit.Board().Log().vClear();
+    EXPECT_EQ(CapabilityIds(pDevice->Capabilities()), (std::vector<uint32_t>{1}));
+    EXPECT_EQ(pDevice->Config()[0x80], 0x5A);
+    const size_t nFirst = ConfigCycles(kit.Board()).size();
+    EXPECT_EQ(nFirst, (256u - 0x40) / 4);  // the 48 dwords above the header, once
+    pDevice->ReadDetails();
+    EXPECT_EQ(ConfigCycles(kit.Board()).size(), nFirst);
 }
 
 TEST(PciScan, NeverLooksAboveBus15)
@@ -213,7 +244,7 @@ TEST(PciScan, RescanRemovesVanishedFunctionsAndKeepsTheOthers)
     kit.Device().vShow(0, 1, 0);
     pPCI->Scan();
     ASSERT_NE(pPCI->FindDevice(0, 1, 0), nullptr);
-    EXPECT_EQ(CapabilityIds(pPCI->FindDevice(0, 1, 0)->m_pExtCapabilities), (std::vector<uint32_t>{1, 5}));
+    EXPECT_EQ(CapabilityIds(pPCI->FindDevice(0, 1, 0)->ExtCapabilities()), (std::vector<uint32_t>{1, 5}));
 }
 
 TEST(PciScan, CapabilityChainsEndAtLowPointersAndAreCutAt48)
@@ -230,25 +261,25 @@ TEST(PciScan, CapabilityChainsEndAtLowPointersAndAreCutAt48)
     ASSERT_TRUE(kit.bReady());
     CPCIInterface* pPCI = kit.pScan();
     ASSERT_NE(pPCI, nullptr);
-    EXPECT_EQ(pPCI->FindDevice(0, 4, 0)->m_pCapabilities, nullptr);
-    EXPECT_EQ(pPCI->FindDevice(0, 4, 0)->m_dwCapsMask, 0u);
+    EXPECT_EQ(pPCI->FindDevice(0, 4, 0)->Capabilities(), nullptr);
+    EXPECT_EQ(pPCI->FindDevice(0, 4, 0)->CapsMask(), 0u);
 
     CPCIDevice* pLoop = pPCI->FindDevice(0, 5, 0);
-    ASSERT_NE(pLoop->m_pCapabilities, nullptr);
-    EXPECT_EQ(pLoop->m_pCapabilities->m_nCount, 48u);
-    EXPECT_NE(dynamic_cast<CPCICaps_VD*>(pLoop->m_pCapabilities->m_pHead->m_pObject), nullptr);
+    ASSERT_NE(pLoop->Capabilities(), nullptr);
+    EXPECT_EQ(pLoop->Capabilities()->m_nCount, 48u);
+    EXPECT_NE(dynamic_cast<CPCICaps_VD*>(pLoop->Capabilities()->m_pHead->m_pObject), nullptr);
 
     CPCIDevice* pMixed = pPCI->FindDevice(0, 6, 0);
     std::vector<uint32_t> offsets;
-    EXPECT_EQ(CapabilityIds(pMixed->m_pCapabilities, &offsets), (std::vector<uint32_t>{0x00, 0x33}));
+    EXPECT_EQ(CapabilityIds(pMixed->Capabilities(), &offsets), (std::vector<uint32_t>{0x00, 0x33}));
     EXPECT_EQ(offsets, (std::vector<uint32_t>{0x40, 0x50}));
-    EXPECT_EQ(pMixed->m_dwCapsMask, (1u << 0) | (1u << (0x33 & 31)));
-    EXPECT_EQ(typeid(*pMixed->m_pCapabilities->m_pHead->m_pObject), typeid(CPCICapability));
+    EXPECT_EQ(pMixed->CapsMask(), (1u << 0) | (1u << (0x33 & 31)));
+    EXPECT_EQ(typeid(*pMixed->Capabilities()->m_pHead->m_pObject), typeid(CPCICapability));
 
     // An unknown header layout has no header and so no capabilities.
     CPCIDevice* pOdd = pPCI->FindDevice(0, 7, 0);
     EXPECT_EQ(pOdd->m_pHeader, nullptr);
-    EXPECT_EQ(pOdd->m_pCapabilities, nullptr);
+    EXPECT_EQ(pOdd->Capabilities(), nullptr);
     EXPECT_STREQ(pOdd->m_szDescription, "BaseClass 0x00, SubClass 0x00, PI 0x00");
 }
 
@@ -271,9 +302,9 @@ TEST(PciScan, ExtendedChainsEndAtLowOffsetsAndNeverLoopForever)
     EXPECT_EQ(kit::FindPCIExpressSpace()->m_dwBase, 0xE0000000u);
 
     CPCIDevice* pLoop = pPCI->FindDevice(0, 2, 0);
-    ASSERT_NE(pLoop->m_pExtCapabilities, nullptr);
-    EXPECT_EQ(pLoop->m_pExtCapabilities->m_nCount, 960u);
-    auto* pVendor = dynamic_cast<CPCICaps_VendorSpecific*>(pLoop->m_pExtCapabilities->m_pHead->m_pObject);
+    ASSERT_NE(pLoop->ExtCapabilities(), nullptr);
+    EXPECT_EQ(pLoop->ExtCapabilities()->m_nCount, 960u);
+    auto* pVendor = dynamic_cast<CPCICaps_VendorSpecific*>(pLoop->ExtCapabilities()->m_pHead->m_pObject);
     ASSERT_NE(pVendor, nullptr);
     EXPECT_EQ(pVendor->m_nVendorID, 7);
     EXPECT_EQ(pVendor->m_nSize, 12);
@@ -281,9 +312,9 @@ TEST(PciScan, ExtendedChainsEndAtLowOffsetsAndNeverLoopForever)
     EXPECT_EQ(pVendor->m_pData[4], 0x07);
 
     std::vector<uint32_t> offsets;
-    EXPECT_EQ(CapabilityIds(pPCI->FindDevice(0, 3, 0)->m_pExtCapabilities, &offsets), (std::vector<uint32_t>{3, 4}));
+    EXPECT_EQ(CapabilityIds(pPCI->FindDevice(0, 3, 0)->ExtCapabilities(), &offsets), (std::vector<uint32_t>{3, 4}));
     EXPECT_EQ(offsets, (std::vector<uint32_t>{0x100, 0x180}));
-    EXPECT_EQ(pPCI->FindDevice(0, 4, 0)->m_pExtCapabilities, nullptr);
+    EXPECT_EQ(pPCI->FindDevice(0, 4, 0)->ExtCapabilities(), nullptr);
 }
 
 TEST(PciScan, ConfigurationAccessIsRoutedByOffset)
