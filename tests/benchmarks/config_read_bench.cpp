@@ -8,6 +8,7 @@
 
 #include <memory>
 
+#include "BenchBoard.h"
 #include "KitOnDevice.h"
 #include "kit/DeviceDriver.h"
 #include "kit/IOSpace.h"
@@ -32,14 +33,9 @@ public:
 
 void BM_ConfigReadSimBoard(benchmark::State& state)
 {
-    std::string strError;
-    auto pBoard = sim::CSimBoard::Load("demo", strError);
-    if (!pBoard) {
-        state.SkipWithError(strError.c_str());
-        return;
-    }
-    pBoard->Log().vSetEnabled(false);
-    CBenchKit kit(std::make_unique<sim::CSimAccessDevice>(std::move(pBoard)));
+    auto pDevice = QuietBoardDevice(state);
+    if (!pDevice) return;
+    CBenchKit kit(std::move(pDevice));
     if (!kit.m_bOk) {
         state.SkipWithError("the demo board could not be opened");
         return;

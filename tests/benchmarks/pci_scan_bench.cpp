@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "discovery/PCIInterface.h"
+#include "BenchBoard.h"
 #include "KitOnDevice.h"
 #include "kit/DeviceDriver.h"
 #include "kit/LinuxAccessDevice.h"
@@ -55,14 +56,9 @@ void vRunScans(benchmark::State& state, CScanKit& kit)
 
 void BM_PCIScanDemoBoard(benchmark::State& state)
 {
-    std::string strError;
-    auto pBoard = sim::CSimBoard::Load("demo", strError);
-    if (!pBoard) {
-        state.SkipWithError(strError.c_str());
-        return;
-    }
-    pBoard->Log().vSetEnabled(false);
-    CScanKit kit(std::make_unique<sim::CSimAccessDevice>(std::move(pBoard)));
+    auto pDevice = QuietBoardDevice(state);
+    if (!pDevice) return;
+    CScanKit kit(std::move(pDevice));
     if (!kit.m_bOk) {
         state.SkipWithError("the demo board could not be opened");
         return;
