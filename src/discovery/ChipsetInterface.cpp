@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "cpu/CPUInterface.h"
 #include "discovery/ChipsetHiding.h"
 #include "discovery/ChipsetNames.h"
 #include "discovery/MemoryReaders.h"
@@ -129,4 +130,8 @@ void CChipsetInterface::CurrentClocks(float& fBusClock, float& fProcessorValue) 
     // both are unknown.
     fBusClock = -1.0f;
     fProcessorValue = -1.0f;
+    CCPUInterface* pCPU = ORVEXSDK::Instance()->m_pCPUInterface;
+    if (!pCPU) return;
+    fBusClock = pCPU->m_fBusClock;
+    if (CProcessor* pProcessor = pCPU->GetProcessor(0)) fProcessorValue = pProcessor->GetCoreMultiplier(0);
 }

@@ -3,6 +3,8 @@
 // clock divided by a whole number, so both readers set a divider instead of a ratio.
 #include <cstdio>
 
+#include "cpu/CPUInterface.h"
+#include "cpu/CPUThread.h"
 #include "discovery/ChipsetBridges.h"
 #include "discovery/MemoryInfo.h"
 #include "discovery/MemoryReaders.h"
@@ -76,15 +78,44 @@ void vOldTiming(CMemoryInfo& info, unsigned nSlot, uint32_t nCode)
     if (nCode >= 2 && nCode <= 6) info.m_nTiming[nSlot] = int32_t(nCode);
 }
 
+// The K8 revisions counted from B = 2 (C 3, D 4, E 5, F 6, G 7), by the extended model of
+// CPUID leaf 1 and, for the first K8 steppings, the stepping.
+struct K8RevisionEntry {
+    uint32_t nExtendedModel;
+    uint32_t nFirstStepping;
+    unsigned nRevision;
+};
+
+const K8RevisionEntry s_K8Revisions[] = {
+    {0, 0, 2}, {0, 8, 3}, {1, 0, 4}, {2, 0, 5}, {4, 0, 6}, {5, 0, 6}, {6, 0, 7}, {7, 0, 7},
+};
+
+// The last row that the processor reaches; the newest revision beyond the table.
+unsigned nK8Revision(uint32_t nExtendedModel, uint32_t nStepping)
+{
+    unsigned nRevision = s_K8Revisions[0].nRevision;
+    for (const K8RevisionEntry& entry : s_K8Revisions) {
+        if (nExtendedModel > entry.nExtendedModel ||
+            (nExtendedModel == entry.nExtendedModel && nStepping >= entry.nFirstStepping))
+            nRevision = entry.nRevision;
+    }
+    return nRevision;
+}
+
 }  // namespace
 
 bool bFindK8Processor(K8Processor& processor)
 {
-    // Processor 0's multiplier, model and revision are the CPU interface's to tell. Until
-    // the kit has a CPU interface there is no processor to ask.
-    if (!ORVEXSDK::Instance()->m_pCPUInterface) return false;
-    (void)processor;
-    return false;
+    // Processor 0's multiplier, model and revision are the CPU interface's to tell.
+    CCPUInterface* pCPU = ORVEXSDK::Instance()->m_pCPUInterface;
+    CProcessor* pProcessor = pCPU ? pCPU->GetProcessor(0) : nullptr;
+    CCPUThread* pThread = pProcessor ? pProcessor->GetFirstThread() : nullptr;
+    if (!pThread) return false;
+    processor.fMultiplier = pProcessor->GetCoreMultiplier(0);
+    processor.nModel = pThread->m_nExtModel;  // extended model x 16 + model
+    processor.nRevision = nK8Revision(pThread->m_nExtModel >> 4, pThread->m_nStepping);
+    processor.fBusClock = pCPU->m_fBusClock;
+    return true;
 }
 
 void vReadK8Memory(CNorthBridge& bridge, CMemoryInfo& info)

@@ -9,6 +9,10 @@ namespace {
 
 constexpr uint32_t LEAF_EXTENDED = 0x80000000;
 constexpr uint32_t LEAF_POWER = 6;
+constexpr uint32_t LEAF_CENTAUR = 0xC0000000;
+constexpr uint32_t MSR_MISC_ENABLE = 0x1A0;
+constexpr uint64_t MISC_LIMIT_CPUID_MAXVAL = 1u << 22;
+constexpr uint32_t LIMITED_MAX_LEAF = 2;
 
 std::atomic<uint64_t> g_qwNextSerial{1};
 
@@ -86,12 +90,24 @@ platform::CpuidRegs CBoardProcessors::CpuidOf(const Cpu& cpu, uint32_t dwLeaf, u
         auto itSub = itLeaf->second.SubLeaves.find(dwSubLeaf);
         return itSub == itLeaf->second.SubLeaves.end() ? platform::CpuidRegs{0, 0, 0, 0} : itSub->second;
     };
-    if (dwLeaf == 0 || dwLeaf == LEAF_EXTENDED)
-        return lookUp(dwLeaf);
+    // With the BIOS's "limit CPUID maxval" (MSR 0x1A0 bit 22) the basic leaves end at 2.
+    auto itMisc = cpu.Msrs.find(MSR_MISC_ENABLE);
+    const bool bLimited = itMisc != cpu.Msrs.end() && (itMisc->second & MISC_LIMIT_CPUID_MAXVAL);
     uint32_t nMaxBasic = lookUp(0).eax;
+    if (bLimited && nMaxBasic > LIMITED_MAX_LEAF) nMaxBasic = LIMITED_MAX_LEAF;
+    if (dwLeaf == 0) {
+        platform::CpuidRegs regs = lookUp(0);
+        regs.eax = nMaxBasic;
+        return regs;
+    }
+    // VIA processors have a third range of their own from 0xC0000000 on.
+    const bool bCentaur = cpu.Cpuid.count(LEAF_CENTAUR) != 0;
+    if (dwLeaf == LEAF_EXTENDED || (bCentaur && dwLeaf == LEAF_CENTAUR))
+        return lookUp(dwLeaf);
     uint32_t nMaxExtended = lookUp(LEAF_EXTENDED).eax;
     // Past the last leaf of its range an Intel processor answers with its highest basic leaf.
     bool bBeyond = dwLeaf < LEAF_EXTENDED ? dwLeaf > nMaxBasic : dwLeaf > nMaxExtended;
+    if (bCentaur && dwLeaf >= LEAF_CENTAUR) bBeyond = dwLeaf > lookUp(LEAF_CENTAUR).eax;
     return lookUp(bBeyond ? nMaxBasic : dwLeaf);
 }
 

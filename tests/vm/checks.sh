@@ -257,6 +257,30 @@ check_msr() {
     done
 }
 
+# The processors as CPUID shows them on each one, against the kernel's /proc/cpuinfo: how
+# many there are, and processor 0's vendor, family, model and stepping (the kernel adds the
+# extended family and model in) and its brand string.
+cpuinfo_field() { awk -F': *' -v key="$1" '$1 ~ "^" key "[ \t]*$" { print $2; exit }' /proc/cpuinfo; }
+
+check_cpu() {
+    if ! has_command cpu; then
+        skip "cpu: pendulon-cli has no cpu command yet"
+        return
+    fi
+    json=$($cli --json cpu 2>/tmp/cpu.err)
+    status=$?
+    if [ $status -ne 0 ] || [ -z "$json" ]; then
+        fail "cpu: 'pendulon-cli --json cpu' failed (exit $status): $(oneline "$(cat /tmp/cpu.err)")"
+        return
+    fi
+    same "cpu count against /proc/cpuinfo" "$(grep -c '^processor' /proc/cpuinfo)" "$(echo "$json" | jq -r '.threads')"
+    same "cpu vendor, family, model, stepping against /proc/cpuinfo" \
+        "$(cpuinfo_field vendor_id) $(cpuinfo_field 'cpu family') $(cpuinfo_field model) $(cpuinfo_field stepping)" \
+        "$(echo "$json" | jq -r '"\(.vendor) \(.ext_family) \(.ext_model) \(.stepping)"')"
+    same "cpu brand against /proc/cpuinfo" "$(cpuinfo_field 'model name')" \
+        "$(echo "$json" | jq -r '.brand // empty' | sed 's/ *$//')"
+}
+
 # The SMBus: pendulon-cli drives the controller with no kernel driver bound, then the kernel's
 # driver is loaded and i2c-tools read the same devices. The SPD EEPROM at 0x50 first gets a
 # pattern of every byte value (QEMU's EEPROMs start as zeros, which would hide a wrong offset
@@ -427,5 +451,6 @@ check_acpi
 check_ports_against_devport
 check_memory
 check_msr
+check_cpu
 check_smbus
 exit 0

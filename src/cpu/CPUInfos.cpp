@@ -1,0 +1,9 @@
+#include "cpu/CPUInfos.h"
+
+#include "cpu/FIDVIDControl.h"
+
+CCPUInfos::~CCPUInfos()
+{
+    delete m_pControl;
+    m_pControl = nullptr;
+}

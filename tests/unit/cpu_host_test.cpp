@@ -1,0 +1,70 @@
+// The CPU interface on this machine's processors (CPUID needs no access device) against
+// what the kernel reports in /proc/cpuinfo.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+
+#include "cpu/CPUInterface.h"
+#include "cpu/CPUThread.h"
+#include "kit/ORVEXSDK.h"
+#include "platform/Processors.h"
+
+namespace {
+
+std::string strTrim(const std::string& str)
+{
+    const size_t nFirst = str.find_first_not_of(" \t");
+    return nFirst == std::string::npos ? "" : str.substr(nFirst, str.find_last_not_of(" \t") - nFirst + 1);
+}
+
+std::vector<std::map<std::string, std::string>> ReadCpuInfo()
+{
+    std::vector<std::map<std::string, std::string>> entries;
+    std::ifstream file("/proc/cpuinfo");
+    for (std::string strLine; std::getline(file, strLine);) {
+        const size_t nColon = strLine.find(':');
+        if (nColon == std::string::npos) continue;
+        const std::string strKey = strTrim(strLine.substr(0, nColon));
+        if (strKey == "processor") entries.emplace_back();
+        if (!entries.empty()) entries.back()[strKey] = strTrim(strLine.substr(nColon + 1));
+    }
+    return entries;
+}
+
+TEST(CPUHost, IdentificationMatchesProcCpuinfo)
+{
+    auto entries = ReadCpuInfo();
+    if (entries.empty() || !entries[0].count("vendor_id") || !entries[0].count("cpu family"))
+        GTEST_SKIP() << "/proc/cpuinfo does not identify the processors";
+    platform::SetProcessors(nullptr);
+    const std::vector<unsigned> saved = platform::Processors().GetThreadAffinity();
+    ORVEXSDK::Destroy();  // a kit without a driver: no MSRs, no physical memory
+    ORVEXSDK* pKit = ORVEXSDK::Instance();
+    ASSERT_TRUE(pKit->CreateCPUInterface());
+    CCPUInterface& cpu = *pKit->m_pCPUInterface;
+    EXPECT_EQ(cpu.m_nLogical, entries.size());
+    ASSERT_EQ(cpu.m_pThreadList->m_nCount, entries.size());
+    unsigned nIndex = 0;
+    for (CTListItem<CCPUThread>* p = cpu.m_pThreadList->m_pHead; p && p->m_pObject; p = p->m_pNext, ++nIndex) {
+        const CCPUThread& t = *p->m_pObject;
+        std::map<std::string, std::string>& f = entries[nIndex];
+        SCOPED_TRACE("processor " + std::to_string(nIndex));
+        auto vExpectField = [&](const char* pszKey, const std::string& strValue) {
+            if (f.count(pszKey) && f[pszKey] != "unknown") {
+                EXPECT_EQ(strValue, f[pszKey]) << pszKey;
+            }
+        };
+        vExpectField("vendor_id", t.m_szVendor);
+        // The kernel adds the extended family and model in.
+        vExpectField("cpu family", std::to_string(t.m_nExtFamily));
+        vExpectField("model", std::to_string(t.m_nExtModel));
+        vExpectField("stepping", std::to_string(t.m_nStepping));
+        vExpectField("initial apicid", std::to_string(t.m_nAPICID));
+        if (t.m_nMaxExtLeaf >= 0x80000004) vExpectField("model name", strTrim(t.m_szBrand));
+    }
+    ORVEXSDK::Destroy();
+    if (!saved.empty()) platform::Processors().bSetThreadAffinity(saved);  // measuring leaves it pinned
+}
+
+}  // namespace
