@@ -1,6 +1,7 @@
 #include "app/KitBuilder.h"
 
 #include "kit/ORVEXSDK.h"
+#include "pll/MemoryBufferInterface.h"
 #include "smbus/SMBusInterface.h"
 
 namespace app {
@@ -16,6 +17,7 @@ void vBuildKit(ORVEXSDK* pKit)
     if (pKit->CreateSMBusInterface()) pKit->m_pSMBusInterface->DetectMultiplexer();
     pKit->CreateDMIInterface();
     pKit->CreatePLLInterface();
+    CreateMemoryBufferInterface(pKit);
 }
 
 }  // namespace app

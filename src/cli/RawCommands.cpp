@@ -263,19 +263,11 @@ int nRunRaw(const std::string& strChosen, const RawArguments& args, const Global
     return nResult;
 }
 
-class CRawCommand : public CCommand {
-public:
-    void vAdd(CLI::App& app) override { vAddRawCommands(app, m_Arguments, m_strChosen); }
-    bool bChosen() const override { return !m_strChosen.empty(); }
-    int nRun(const GlobalOptions& options) override { return nRunRaw(m_strChosen, m_Arguments, options); }
-
-private:
-    RawArguments m_Arguments;
-    std::string m_strChosen;
-};
-
 }  // namespace
 
-std::unique_ptr<CCommand> CreateRawCommand() { return std::make_unique<CRawCommand>(); }
+std::unique_ptr<CCommand> CreateRawCommand()
+{
+    return std::make_unique<CSubcommandGroup<RawArguments>>(vAddRawCommands, nRunRaw);
+}
 
 }  // namespace cli

@@ -365,19 +365,11 @@ void vAddSMBusCommands(CLI::App& app, SMBusArguments& args, std::string& strChos
     }
 }
 
-class CSMBusCommand : public CCommand {
-public:
-    void vAdd(CLI::App& app) override { vAddSMBusCommands(app, m_Arguments, m_strChosen); }
-    bool bChosen() const override { return !m_strChosen.empty(); }
-    int nRun(const GlobalOptions& options) override { return nRunSMBus(m_strChosen, m_Arguments, options); }
-
-private:
-    SMBusArguments m_Arguments;
-    std::string m_strChosen;
-};
-
 }  // namespace
 
-std::unique_ptr<CCommand> CreateSMBusCommand() { return std::make_unique<CSMBusCommand>(); }
+std::unique_ptr<CCommand> CreateSMBusCommand()
+{
+    return std::make_unique<CSubcommandGroup<SMBusArguments>>(vAddSMBusCommands, nRunSMBus);
+}
 
 }  // namespace cli

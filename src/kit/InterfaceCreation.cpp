@@ -3,10 +3,12 @@
 // shortcut cleared. An interface whose hardware support is not part of this build fails
 // cleanly, leaving no trace.
 #include "kit/ORVEXSDK.h"
+#include "cpu/CPUInterface.h"
 #include "discovery/ChipsetInterface.h"
 #include "discovery/PCIInterface.h"
 #include "discovery/DMIInterface.h"
 #include "kit/ACPIInterface.h"
+#include "pll/PLLInterface.h"
 #include "smbus/SMBusInterface.h"
 
 template <typename T>
@@ -29,8 +31,8 @@ uint32_t ORVEXSDK::CreateACPIInterface()
 
 uint32_t ORVEXSDK::CreateCPUInterface()
 {
-    m_pCPUInterface = nullptr;
-    return 0;
+    m_pCPUInterface = new CCPUInterface;
+    return Register(m_pCPUInterface, m_pCPUInterface, m_pCPUInterface->Init());
 }
 
 uint32_t ORVEXSDK::CreatePCIInterface()
@@ -60,6 +62,6 @@ uint32_t ORVEXSDK::CreateDMIInterface()
 
 uint32_t ORVEXSDK::CreatePLLInterface()
 {
-    m_pPLLInterface = nullptr;
-    return 0;
+    m_pPLLInterface = new CPLLInterface;
+    return Register(m_pPLLInterface, m_pPLLInterface, m_pPLLInterface->Init());
 }

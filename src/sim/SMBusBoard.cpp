@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "sim/BoardConfig.h"
+#include "sim/ClockChip.h"
 #include "sim/BusHandlers.h"
 #include "sim/SMBusBus.h"
 
@@ -41,6 +42,7 @@ private:
                  SMBusDeviceConfig& device);
     bool bDDR2(const json& value, const std::string& strField, SMBusDeviceConfig& device);
     bool bFault(const json& value, const std::string& strField, SMBusDeviceConfig& device);
+    bool bClockModel(const json& entry, const std::string& strField, SMBusDeviceConfig& device);
 
     CFieldReader& m_Reader;
 };
@@ -166,7 +168,7 @@ bool CSMBusSectionParser::bDevice(const json& entry, const std::string& strField
 {
     if (!m_Reader.bObject(entry, strField) ||
         !m_Reader.bKnownKeys(entry, strField, {"address", "channel", "type", "ddr2", "hex", "writable", "block_count",
-                                               "fault"}))
+                                               "fault", "model"}))
         return false;
     uint64_t qwValue = 0;
     const std::string strAddress = CFieldReader::strMember(strField, "address");
@@ -186,15 +188,19 @@ bool CSMBusSectionParser::bDevice(const json& entry, const std::string& strField
     std::string strType;
     const std::string strTypeField = CFieldReader::strMember(strField, "type");
     if (!entry.contains("type"))
-        return m_Reader.bFail(strTypeField, "is missing (spd or registers)");
+        return m_Reader.bFail(strTypeField, "is missing (spd, registers or clock)");
     if (!m_Reader.bString(entry["type"], strTypeField, 16, strType))
         return false;
     if (strType == "spd")
         device.eKind = SMBusDeviceConfig::Kind::SPD;
     else if (strType == "registers")
         device.eKind = SMBusDeviceConfig::Kind::Registers;
+    else if (strType == "clock")
+        device.eKind = SMBusDeviceConfig::Kind::Clock;
     else
-        return m_Reader.bFail(strTypeField, "must be spd or registers, not " + strQuote(strType));
+        return m_Reader.bFail(strTypeField, "must be spd, registers or clock, not " + strQuote(strType));
+    if (!bClockModel(entry, strField, device))
+        return false;
 
     bool bSPD = device.eKind == SMBusDeviceConfig::Kind::SPD;
     if (entry.contains("ddr2") && entry.contains("hex"))
@@ -220,7 +226,7 @@ bool CSMBusSectionParser::bDevice(const json& entry, const std::string& strField
             return false;
     }
     if (entry.contains("block_count")) {
-        if (bSPD)
+        if (device.eKind != SMBusDeviceConfig::Kind::Registers)
             return m_Reader.bFail(CFieldReader::strMember(strField, "block_count"), "is for registers devices only");
         if (!m_Reader.bNumber(entry["block_count"], CFieldReader::strMember(strField, "block_count"), 0xFF, qwValue))
             return false;
@@ -269,10 +275,29 @@ bool CSMBusSectionParser::bFault(const json& value, const std::string& strField,
     return m_Reader.bFail(strField, "must be none, no_answer, hold_clock or collision, not " + strQuote(strFault));
 }
 
+// A clock chip names its model (sim/ClockChip.h); other devices have none.
+bool CSMBusSectionParser::bClockModel(const json& entry, const std::string& strField, SMBusDeviceConfig& device)
+{
+    const std::string strModelField = CFieldReader::strMember(strField, "model");
+    if (device.eKind != SMBusDeviceConfig::Kind::Clock)
+        return !entry.contains("model") || m_Reader.bFail(strModelField, "is for clock devices only");
+    if (!entry.contains("model"))
+        return m_Reader.bFail(strModelField, "is missing (known: " + strClockChipModelList() + ")");
+    if (!m_Reader.bString(entry["model"], strModelField, 32, device.strModel))
+        return false;
+    for (const ClockChipModel& model : ClockChipModels())
+        if (device.strModel == model.pszModel)
+            return true;
+    return m_Reader.bFail(strModelField,
+                          "unknown model " + strQuote(device.strModel) + " (known: " + strClockChipModelList() + ")");
+}
+
 std::unique_ptr<CSMBusTarget> MakeTarget(const SMBusDeviceConfig& device)
 {
     std::unique_ptr<CSMBusTarget> pTarget;
-    if (device.eKind == SMBusDeviceConfig::Kind::SPD)
+    if (device.eKind == SMBusDeviceConfig::Kind::Clock)
+        pTarget = pCreateClockChip(device.strModel, device.Bytes);
+    else if (device.eKind == SMBusDeviceConfig::Kind::SPD)
         pTarget = std::make_unique<CSPDEeprom>(device.Bytes, device.bWritable);
     else
         pTarget = std::make_unique<CRegisterFile>(std::vector<uint8_t>(device.Bytes.begin(), device.Bytes.end()),

@@ -15,7 +15,8 @@ namespace sim {
 struct SMBusDeviceConfig {
     unsigned nChannel = 0;
     uint8_t nAddress = 0;
-    enum class Kind : uint8_t { SPD, Registers } eKind = Kind::Registers;
+    enum class Kind : uint8_t { SPD, Registers, Clock } eKind = Kind::Registers;
+    std::string strModel;              // clock: the chip model (sim/ClockChip.h)
     std::array<uint8_t, 256> Bytes{};  // SPD contents or initial registers
     bool bWritable = false;            // SPD: write protection off
     uint8_t nBlockCount = 32;          // registers: the count a block read reports

@@ -15,9 +15,11 @@
 #include "sim/BoardConfig.h"
 #include "sim/BoardProcessors.h"
 #include "sim/BusHandlers.h"
+#include "sim/ClockChip.h"
 #include "sim/Ich7Gpio.h"
 #include "sim/JsonFields.h"
 #include "sim/LocalApic.h"
+#include "sim/NForcePLL.h"
 #include "sim/PciConfig.h"
 #include "sim/SMBusBoard.h"
 #include "sim/SMBusBus.h"
@@ -140,6 +142,11 @@ bool bBuild(BoardConfig& config, CBoardState& state, const std::string& strLabel
     }
     if (!bBuildSMBus(config.SMBus, state.Ports, state.Pci, state.SMBusBuses, strWhy))
         return fail("smbus");
+    vConnectClockChips(state.SMBusBuses, ClockChipBoardLink{state.pProcessors.get(), &state.Clock,
+                                                            config.qwMultiplierNum, config.qwMultiplierDen});
+    if (!bAddNForcePLL(state.Pci, state.Ports,
+                       NForcePLLBoardLink{state.pProcessors.get(), config.qwMultiplierNum, config.qwMultiplierDen}, strWhy))
+        return fail("nVidia chipset PLL");
     for (size_t i = 0; i < config.Memory.size(); ++i) {
         const MemoryRegionConfig& region = config.Memory[i];
         if (!state.Memory.bAdd(std::make_unique<CRamRegion>(region.qwBase, region.qwSize, region.Bytes), strWhy))

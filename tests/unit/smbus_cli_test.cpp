@@ -40,7 +40,7 @@ const char* const ZERO_ROW_TAIL = "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 
 
 }  // namespace
 
-TEST(SMBusCliScan, TheDemoGridShowsBothSPDEEPROMs)
+TEST(SMBusCliScan, TheDemoGridShowsBothSPDEEPROMsAndTheClockChip)
 {
     const ProgramResult result = Cli("--board demo smbus scan");
     ASSERT_EQ(result.nStatus, 0) << result.strErr;
@@ -51,7 +51,7 @@ TEST(SMBusCliScan, TheDemoGridShowsBothSPDEEPROMs)
                                     "30: -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- \n"
                                     "40: -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- \n"
                                     "50: 50 -- 52 -- -- -- -- -- -- -- -- -- -- -- -- -- \n"
-                                    "60: -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- \n"
+                                    "60: -- -- -- -- -- -- -- -- -- 69 -- -- -- -- -- -- \n"
                                     "70: -- -- -- -- -- -- -- --                         \n";
     EXPECT_EQ(result.strOut, strExpected);
 
@@ -59,7 +59,7 @@ TEST(SMBusCliScan, TheDemoGridShowsBothSPDEEPROMs)
     ASSERT_EQ(json.nStatus, 0) << json.strErr;
     const auto document = chipsettest::json::parse(json.strOut);
     EXPECT_EQ(document["channel"], 0);
-    EXPECT_EQ(document["addresses"], chipsettest::json::parse("[80, 82]"));
+    EXPECT_EQ(document["addresses"], chipsettest::json::parse("[80, 82, 105]"));
 
     const ProgramResult channel = Cli("--board demo smbus scan --channel 1");  // demo has one channel
     EXPECT_EQ(channel.nStatus, 2);

@@ -1,0 +1,329 @@
+// The ICS M/N PLL chips of the AGP era: 94228, 950403, 950405, 951402, 952505, 952607 and
+// 952618.
+#include "discovery/PCIDevice.h"
+#include "kit/ORVEXSDK.h"
+#include "pll/smbus/ICSChips.h"
+#include "pll/smbus/ICSRecords.h"
+
+using namespace ics;
+
+namespace {
+
+const MN_CHIP_MODEL g_ICS94228 = {
+    {9, 15, 8, false},
+    {{9, 10, MN_M7_NLOW, -1}, 2, {18, 2, 8.0f, 500.0f}},
+    MEASURED,
+    {4, 0x40, 4, 0x40, false},
+    0, 0x40,
+    false, NO_PLL,
+    66.67f, 300.0f, -1.0f, -1.0f, GSB_AGP, false,
+};
+
+const MN_CHIP_MODEL g_ICS950403 = {
+    {7, 25, 6, false},
+    {{11, 12, MN_M7_N9, -1}, 2, {34, 2, 8.0f, 509.0f}},
+    {DIV_TABLE_B, 15, 0},
+    ENABLE_REG10_BIT7,
+    -1, 0,
+    false, NO_PLL,
+    100.0f, 400.0f, -1.0f, -1.0f, GSB_AGP, true,
+};
+
+const MN_CHIP_MODEL g_ICS950405 = {
+    {1, 13, 6, true},
+    {{11, 12, MN_M6_N10, -1}, 2, {34, 2, 8.0f, 1000.0f}},
+    MEASURED,
+    ENABLE_REG10_BIT7,
+    -1, 0,
+    false, NO_PLL,
+    100.0f, 400.0f, -1.0f, -1.0f, GSB_AGP, false,
+};
+
+const MN_CHIP_MODEL g_ICS951402 = {
+    {9, 20, 8, false},
+    {{11, 12, MN_M7_N9, -1}, 2, {18, 2, 8.0f, 500.0f}},
+    {DIV_TABLE_B, 15, 0},
+    ENABLE_REG10_BIT7,
+    -1, 0,
+    false, NO_PLL,
+    100.0f, 500.0f, -1.0f, -1.0f, GSB_AGP, false,
+};
+
+const MN_CHIP_MODEL g_ICS952505 = {
+    {9, 21, 8, false},
+    CPU_M6_N10,
+    {DIV_TABLE_B, 19, 4},
+    {1, 0x80, 10, 0x80, false},
+    -1, 0,
+    true, GSBPLL(15, 16),
+    100.0f, 500.0f, 33.34f, 133.34f, GSB_AGP, false,
+};
+
+const MN_CHIP_MODEL g_ICS952607 = {
+    {9, 25, 8, false},
+    {{11, 12, MN_M7_N9, -1}, 2, {18, 2, 8.0f, 509.0f}},
+    {DIV_TABLE_B, 15, 0},
+    ENABLE_REG10_BIT7,
+    -1, 0,
+    false, NO_PLL,
+    100.0f, 500.0f, 33.34f, 133.34f, GSB_AGP, false,
+};
+
+const MN_CHIP_MODEL g_ICS952618 = {
+    {9, 25, 8, false},
+    {{11, 12, MN_M7_N9, -1}, 2, {18, 2, 8.0f, 509.0f}},
+    {DIV_TABLE_F, 15, 0},
+    ENABLE_REG10_BIT7,
+    -1, 0,
+    false, NO_PLL,
+    66.67f, 400.0f, 33.34f, 133.34f, GSB_AGP, false,
+};
+
+// The small AGP PLL of the 952607 family: VCO = ref × (N2 + 8) / (M2 + 2), M2 in 4 bits,
+// N2 in 7 bits, searched from M2 = 10.
+const MN_PLL g_AGPPLL = {{5, 6, MN_M7_N9, -1}, 2, {12, 2, 8.0f, 126.0f}};
+
+// The graphics card decides what the 952505's second bus clock is: the first display
+// function with an AGP capability makes it AGP, the first with a PCI-Express one PCI-E.
+// AGP when there is none, or no PCI interface.
+int32_t nGraphicsBusType()
+{
+    ORVEXSDK* pKit = ORVEXSDK::Instance();
+    if (!pKit->m_pPCIInterface || !pKit->m_pDeviceList) return GSB_AGP;
+    for (CTListItem<CDevice>* pItem = pKit->m_pDeviceList->m_pHead; pItem && pItem->m_pObject;
+         pItem = pItem->m_pNext) {
+        if (!(pItem->m_pObject->m_dwType & DEVICE_PCI)) continue;
+        CPCIDevice* pDevice = static_cast<CPCIDevice*>(pItem->m_pObject);
+        if (!pDevice->m_pCommonHeader || pDevice->m_pCommonHeader->m_bBaseClass != 0x03) continue;
+        if (pDevice->FindCapability(PCI_CAP_AGP)) return GSB_AGP;
+        if (pDevice->FindCapability(PCI_CAP_PCIE)) return GSB_PCIE;
+    }
+    return GSB_AGP;
+}
+
+}  // namespace
+
+// ICS 94228: the AGP divider follows the CPU divider by the frequency select in register 0.
+ICS_94228_ClockGenerator::ICS_94228_ClockGenerator()
+    : CMNPLLClockGenerator(0x01094228, g_ICS94228)
+{
+}
+
+void ICS_94228_ClockGenerator::vDecodeModel()
+{
+    int32_t d = m_nCPUDivider;
+    if (d <= 0) {
+        m_nGSBDivider = -1;
+        return;
+    }
+    switch (m_abRegisters[0] & 15) {
+    case 4: case 5: case 6: case 13: m_nGSBDivider = int32_t(2.5f * float(d) + 0.5f); break;
+    case 7: case 8: case 9: case 10: case 15: m_nGSBDivider = 2 * d; break;
+    case 11: m_nGSBDivider = d; break;
+    case 14: m_nGSBDivider = int32_t(1.5f * float(d) + 0.5f); break;
+    default: m_nGSBDivider = 3 * d; break;
+    }
+}
+
+void ICS_94228_ClockGenerator::vFillOutputs(CFrequencySet& set)
+{
+    set.m_fGSB = fDivideClock(m_fCPUVCO, float(m_nGSBDivider));
+    set.m_fPCI = fHalf(set.m_fGSB);
+}
+
+// ICS 950403: AGP from the VCO when bit 0 of register 21 is set, else 66 or 75.4 MHz.
+ICS_950403_ClockGenerator::ICS_950403_ClockGenerator()
+    : CMNPLLClockGenerator(0x01950403, g_ICS950403)
+{
+}
+
+void ICS_950403_ClockGenerator::vDecodeModel()
+{
+    m_nGSBDivider = nTableDivider(DIV_TABLE_B, m_abRegisters[15] >> 4);
+}
+
+void ICS_950403_ClockGenerator::vFillOutputs(CFrequencySet& set)
+{
+    if (bBit(m_abRegisters, 21, 0))
+        set.m_fGSB = fDivideClock(m_fCPUVCO, float(m_nGSBDivider));
+    else
+        set.m_fGSB = bBit(m_abRegisters, 21, 1) ? 75.4f : 66.0f;
+    set.m_fPCI = fHalf(set.m_fGSB);
+}
+
+// ICS 950405: AGP is VCO / 6 when bit 6 of register 9 is set, else 66 or 75.4 MHz.
+ICS_950405_ClockGenerator::ICS_950405_ClockGenerator()
+    : CMNPLLClockGenerator(0x01950405, g_ICS950405)
+{
+}
+
+void ICS_950405_ClockGenerator::vFillOutputs(CFrequencySet& set)
+{
+    if (bBit(m_abRegisters, 9, 6))
+        set.m_fGSB = fDivideClock(m_fCPUVCO, 6.0f);
+    else
+        set.m_fGSB = bBit(m_abRegisters, 9, 7) ? 75.4f : 66.0f;
+    set.m_fPCI = fHalf(set.m_fGSB);
+}
+
+// ICS 951402: AGP and PCI each have their own divider of the CPU VCO.
+ICS_951402_ClockGenerator::ICS_951402_ClockGenerator()
+    : CMNPLLClockGenerator(0x01951402, g_ICS951402)
+{
+}
+
+void ICS_951402_ClockGenerator::vDecodeModel()
+{
+    m_nGSBDivider = nTableDivider(DIV_TABLE_B, m_abRegisters[16] >> 4);
+    m_nPCIDivider = nTableDivider(DIV_TABLE_D, m_abRegisters[17] & 15);
+}
+
+void ICS_951402_ClockGenerator::vFillOutputs(CFrequencySet& set)
+{
+    set.m_fGSB = fDivideClock(m_fCPUVCO, float(m_nGSBDivider));
+    set.m_fPCI = fDivideClock(m_fCPUVCO, float(m_nPCIDivider));
+}
+
+// ICS 952505: AGP or PCI-E as the graphics card is, from either PLL or fixed sources.
+ICS_952505_ClockGenerator::ICS_952505_ClockGenerator()
+    : CMNPLLClockGenerator(0x01952505, g_ICS952505)
+{
+}
+
+void ICS_952505_ClockGenerator::vDecodeModel()
+{
+    const uint8_t* r = m_abRegisters;
+    if (m_bGSBEnabled) {
+        m_nGSBType = nGraphicsBusType();
+        m_Min.m_fGSB = m_nGSBType == GSB_PCIE ? 50.0f : 33.34f;
+        m_Max.m_fGSB = m_nGSBType == GSB_PCIE ? 200.0f : 133.34f;
+    }
+    m_nPCIEDivider = nTableDivider(DIV_TABLE_B, r[20] & 15);
+    m_nAGPDivider = nTableDivider(DIV_TABLE_G, r[20] >> 4);
+    if (m_nGSBType == GSB_PCIE) {
+        m_nGSBDivider = m_nPCIEDivider;
+        m_nPCIDivider = m_nPCIEDivider > 0 ? 3 * m_nPCIEDivider : -1;
+    } else {
+        m_nGSBDivider = m_nAGPDivider;
+        m_nPCIDivider = m_nAGPDivider > 0 ? 2 * m_nAGPDivider : -1;
+    }
+}
+
+// The second PLL is set only when it is what drives the GSB: a success that leaves the clock
+// where it was would be a false report.
+int32_t ICS_952505_ClockGenerator::nGSBSearchDivider()
+{
+    const uint8_t* r = m_abRegisters;
+    bool bFromSecondPLL = m_nGSBType == GSB_PCIE ? bBit(r, 1, 4) : (bBit(r, 1, 3) && ((r[1] >> 1) & 3) == 0);
+    return bFromSecondPLL ? m_nGSBDivider : -1;
+}
+
+void ICS_952505_ClockGenerator::vFillOutputs(CFrequencySet& set)
+{
+    const uint8_t* r = m_abRegisters;
+    static const float afAGP[4] = {-1.0f, 66.0f, 75.4f, 88.0f};
+    static const float afPCI[4] = {-1.0f, 33.0f, 37.7f, 44.0f};
+    if (m_nGSBType == GSB_PCIE) {
+        set.m_fGSB = fDivideClock(bBit(r, 1, 4) ? m_fGSBVCO : m_fCPUVCO, float(m_nPCIEDivider));
+    } else if (bBit(r, 1, 3)) {
+        int nSource = (r[1] >> 1) & 3;
+        set.m_fGSB = nSource ? afAGP[nSource] : fDivideClock(m_fGSBVCO, float(m_nAGPDivider));
+    } else {
+        set.m_fGSB = fDivideClock(m_fCPUVCO, float(m_nAGPDivider));
+    }
+    if (bBit(r, 5, 2)) {
+        int nSource = r[5] & 3;
+        set.m_fPCI = nSource ? afPCI[nSource] : fDivideClock(m_fGSBVCO, float(m_nPCIDivider));
+    } else {
+        set.m_fPCI = fDivideClock(m_fCPUVCO, float(m_nPCIDivider));
+    }
+}
+
+// ICS 952607.
+ICS_952607_ClockGenerator::ICS_952607_ClockGenerator()
+    : ICS_952607_ClockGenerator(0x01952607, g_ICS952607)
+{
+}
+
+ICS_952607_ClockGenerator::ICS_952607_ClockGenerator(uint32_t dwID, const MN_CHIP_MODEL& model)
+    : CMNPLLClockGenerator(dwID, model)
+{
+    m_bGSBAdjustable = 1;
+}
+
+float ICS_952607_ClockGenerator::fSecondReference(int32_t nSelector) const
+{
+    static const float afReference[4] = {16.0f, 19.2f, 17.46f, -1.0f};
+    return afReference[nSelector & 3];
+}
+
+void ICS_952607_ClockGenerator::vDecodeModel()
+{
+    const uint8_t* r = m_abRegisters;
+    m_nMode = (r[5] >> 5) & 3;
+    m_nGSBM = r[5] & 15;
+    m_nGSBN = r[6] & 127;
+    // The reference selector: bit 7 of register 6 is its low bit, bit 7 of register 7 its high.
+    m_fGSBReference = fSecondReference(((r[6] >> 7) & 1) | (((r[7] >> 7) & 1) << 1));
+    m_fGSBVCO = m_fGSBReference > 0 ? fPLLOutput(m_fGSBReference, g_AGPPLL, m_nGSBM, m_nGSBN) : -1.0f;
+    m_nGSBDivider = nTableDivider(DIV_TABLE_B, r[16] & 15);
+}
+
+void ICS_952607_ClockGenerator::vFillOutputs(CFrequencySet& set)
+{
+    if (m_nMode == 0)
+        set.m_fGSB = fDivideClock(m_fCPUVCO, float(m_nGSBDivider));
+    else if (bSecondPLLMode())
+        set.m_fGSB = m_fGSBVCO > 0 ? m_fGSBVCO : -1.0f;
+    else
+        set.m_fGSB = -1.0f;
+    set.m_fPCI = fHalf(set.m_fGSB);
+}
+
+bool ICS_952607_ClockGenerator::bSearchGSB(float fGSB)
+{
+    // Only the second PLL can be set; in the other modes AGP follows the CPU PLL.
+    if (!bSecondPLLMode() || !(m_fGSBReference > 0)) return false;
+    fGSB = fClampClock(fGSB, m_Min.m_fGSB, m_Max.m_fGSB);
+    int32_t nM = 0, nN = 0;
+    if (!bFindMN(fGSB, m_fGSBReference, g_AGPPLL, nM, nN) || nM > 15 || nN > 127) return false;
+    m_nGSBM = nM;
+    m_nGSBN = nN;
+    m_fGSBVCO = fPLLOutput(m_fGSBReference, g_AGPPLL, nM, nN);
+    return true;
+}
+
+void ICS_952607_ClockGenerator::vEncodeGSB()
+{
+    m_abRegisters[5] = uint8_t((m_abRegisters[5] & 0xF0) | (m_nGSBM & 15));
+    m_abRegisters[6] = uint8_t((m_abRegisters[6] & 0x80) | (m_nGSBN & 127));
+}
+
+// ICS 952618: as the 952607, with the PCI divider of the CPU VCO in modes 0 and 3.
+ICS_952618_ClockGenerator::ICS_952618_ClockGenerator()
+    : ICS_952607_ClockGenerator(0x01952618, g_ICS952618)
+{
+}
+
+float ICS_952618_ClockGenerator::fSecondReference(int32_t nSelector) const
+{
+    static const float afReference[4] = {16.0f, 19.2f, 17.46f, 16.0f};
+    return afReference[nSelector & 3];
+}
+
+void ICS_952618_ClockGenerator::vDecodeModel()
+{
+    ICS_952607_ClockGenerator::vDecodeModel();
+    m_nPCIDivider = nTableDivider(DIV_TABLE_F, m_abRegisters[16] >> 4);
+}
+
+void ICS_952618_ClockGenerator::vFillOutputs(CFrequencySet& set)
+{
+    if (bSecondPLLMode()) {
+        set.m_fGSB = m_fGSBVCO > 0 ? m_fGSBVCO : -1.0f;
+        set.m_fPCI = fHalf(set.m_fGSB);
+    } else {
+        set.m_fPCI = fDivideClock(m_fCPUVCO, float(m_nPCIDivider));
+        set.m_fGSB = fTwice(set.m_fPCI);
+    }
+}
