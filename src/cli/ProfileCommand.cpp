@@ -1,0 +1,174 @@
+#include "cli/ProfileCommand.h"
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <string>
+
+#include "app/AtomicFile.h"
+#include "app/ProfileFile.h"
+#include "cli/Output.h"
+#include "cli/PLLOutput.h"
+#include "platform/WorkDirectory.h"
+#include "pll/ClockGenerator.h"
+
+namespace cli {
+
+namespace {
+
+constexpr int MAX_PROFILE = 99;
+
+struct ProfileArguments {
+    int nProfile = 0;
+};
+
+std::string strBytes(const std::vector<uint8_t>& bytes)
+{
+    std::string str;
+    char szByte[4];
+    for (uint8_t b : bytes) {
+        std::snprintf(szByte, sizeof(szByte), "%02X", b);
+        str += std::string(str.empty() ? "" : " ") + szByte;
+    }
+    return str;
+}
+
+const char* pszActionName(app::ProfileAction eAction)
+{
+    switch (eAction) {
+    case app::ProfileAction::WriteDump: return "image";
+    case app::ProfileAction::ApplyFSB: return "fsb";
+    case app::ProfileAction::ApplyGSB: return "gsb";
+    }
+    return "";
+}
+
+// The steps the profile would take, read from the file alone (no hardware).
+int nShow(const GlobalOptions& options, int nProfile)
+{
+    std::string strDir, strError;
+    if (!platform::bGetWorkDirectory(strDir, strError)) {
+        vError("%s", strError.c_str());
+        return EXIT_FAILED;
+    }
+    const std::string strPath = strDir + app::strProfileFileName(nProfile);
+    std::string strText;
+    if (!app::bReadTextFile(strPath, strText)) {
+        vError("there is no profile %d (%s)", nProfile, strPath.c_str());
+        return EXIT_FAILED;
+    }
+    const std::vector<app::ProfileStep> steps = app::ParseProfile(strText);
+    if (options.bJson) {
+        nlohmann::json list = nlohmann::json::array();
+        for (const app::ProfileStep& step : steps) {
+            nlohmann::json item = {{"action", pszActionName(step.eAction)}};
+            if (step.eAction == app::ProfileAction::WriteDump) item["bytes"] = step.Bytes;
+            else item["mhz"] = step.fClock;
+            list.push_back(item);
+        }
+        vPrintJson({{"file", strPath}, {"steps", list}});
+        return EXIT_OK;
+    }
+    std::printf("profile %d: %s\n", nProfile, strPath.c_str());
+    if (steps.empty()) std::printf("nothing to apply\n");
+    for (const app::ProfileStep& step : steps) {
+        if (step.eAction == app::ProfileAction::WriteDump)
+            std::printf("image\t%zu bytes: %s\n", step.Bytes.size(), strBytes(step.Bytes).c_str());
+        else
+            std::printf("%s\t%.2f MHz\n", step.eAction == app::ProfileAction::ApplyFSB ? "FSB" : "GSB",
+                        double(step.fClock));
+    }
+    return EXIT_OK;
+}
+
+// The chip's state now (model from the settings file, clocks read at start) as profile n.
+int nSave(const GlobalOptions& options, int nProfile)
+{
+    app::CPendulonApp app(CommandAppOptions(options));
+    vRouteMessages(app);
+    if (!app.InitInstance()) return app.nExitCode() ? app.nExitCode() : EXIT_FAILED;
+    CClockGenerator* pGenerator = app.ClockGenerator();
+    // A chipset PLL has no register image: its clocks alone make the profile.
+    if (!pGenerator || (pGenerator->m_nRegisterCount <= 0 && !(pGenerator->m_Current.m_fFSB > 0))) {
+        vError("no clock generator model is chosen, or the chip could not be read: nothing to save "
+               "(choose the model in the settings file first)");
+        return EXIT_FAILED;
+    }
+    if (!app.SaveProfile(nProfile)) {
+        vError("cannot write profile %d in %s", nProfile, app.strWorkDir().c_str());
+        return EXIT_FAILED;
+    }
+    if (!options.bJson) std::printf("saved profile %d (%d register bytes)\n", nProfile, int(pGenerator->m_nRegisterCount));
+    else vPrintJson({{"profile", nProfile}, {"registers", pGenerator->m_nRegisterCount}});
+    return EXIT_OK;
+}
+
+int nApply(const GlobalOptions& options, int nProfile)
+{
+    if (!bConfirm(options, "apply profile " + std::to_string(nProfile) + " to the clock chip")) return EXIT_USAGE;
+    app::AppOptions appOptions = CommandAppOptions(options);
+    appOptions.bApplyAndExit = true;
+    appOptions.nApplyProfile = nProfile;
+    app::CPendulonApp app(appOptions);
+    vRouteMessages(app);
+    app.InitInstance();  // ends once the profile is applied
+    app.ExitInstance();
+    return app.nExitCode();
+}
+
+class CProfileCommand : public CCommand {
+public:
+    void vAdd(CLI::App& app) override
+    {
+        CLI::App* pProfile = app.add_subcommand("profile", "Profiles: the clock chip's state saved, applied at boot");
+        pProfile->require_subcommand(1);
+        static const struct {
+            const char* pszName;
+            const char* pszHelp;
+        } s_Commands[] = {
+            {"save", "profile save [N]: save the chip's registers and clocks as profile N (default 0)"},
+            {"apply", "profile apply [N]: apply profile N to the chip, as the program does at boot (asks first "
+                      "unless -y)"},
+            {"show", "profile show [N]: what profile N holds and would do"},
+        };
+        for (const auto& command : s_Commands) {
+            CLI::App* pSub = pProfile->add_subcommand(command.pszName, command.pszHelp);
+            pSub->add_option("N", m_Arguments.nProfile, "the profile number")->check(CLI::Range(0, MAX_PROFILE));
+            pSub->callback([this, pSub]() { m_strChosen = pSub->get_name(); });
+        }
+    }
+    bool bChosen() const override { return !m_strChosen.empty(); }
+    int nRun(const GlobalOptions& options) override
+    {
+        if (m_strChosen == "show") return nShow(options, m_Arguments.nProfile);
+        if (m_strChosen == "save") return nSave(options, m_Arguments.nProfile);
+        return nApply(options, m_Arguments.nProfile);
+    }
+
+private:
+    ProfileArguments m_Arguments;
+    std::string m_strChosen;
+};
+
+}  // namespace
+
+app::AppOptions CommandAppOptions(const GlobalOptions& options)
+{
+    app::AppOptions appOptions;
+    appOptions.strBoard = options.strBoard;
+    appOptions.bForce = options.bForce;
+    appOptions.bSingleInstance = false;
+    appOptions.bStartMonitor = false;
+    return appOptions;
+}
+
+void vRouteMessages(app::CPendulonApp& app)
+{
+    app.vSetMessageBox([](const char* pszText, const char*) { vError("%s", pszText); });
+}
+
+std::unique_ptr<CCommand> CreateProfileCommand()
+{
+    return std::make_unique<CProfileCommand>();
+}
+
+}  // namespace cli

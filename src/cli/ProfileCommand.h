@@ -1,0 +1,19 @@
+#pragma once
+// "profile": save the clock generator's state as a profile, apply a profile to the chip (what
+// the program does with "-i" at boot), and show what a profile file holds.
+#include <memory>
+
+#include "app/PendulonApp.h"
+#include "cli/Command.h"
+
+namespace cli {
+
+std::unique_ptr<CCommand> CreateProfileCommand();
+
+// The application core as the command line tool runs it: on the chosen board, without the
+// instance lock (the program may be running) and without a monitor thread; its messages go
+// to stderr as this tool's.
+app::AppOptions CommandAppOptions(const GlobalOptions& options);
+void vRouteMessages(app::CPendulonApp& app);
+
+}  // namespace cli

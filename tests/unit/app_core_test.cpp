@@ -1,0 +1,407 @@
+// The application core on the demo board: the start in its order, the settings and profile 0
+// as the program reads and writes them, "-u" and "-i", the window messages and the exit.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "app/PendulonApp.h"
+#include "app/ProfileFile.h"
+#include "app/RunAtStartup.h"
+#include "app/SettingsFile.h"
+#include "app_test_env.h"
+#include "kit/ORVEXSDK.h"
+#include "pll/ClockGenerator.h"
+#include "pll/PLLInterface.h"
+
+using namespace app;
+using apptest::CAppDirs;
+
+namespace {
+
+constexpr uint32_t ICS951462 = 0x01951462;
+
+// A window system that records what the application asks of it.
+class CFakeHost : public IWindowHost {
+public:
+    bool bMainPlacement(WindowPlacement& placement) override
+    {
+        placement = m_Main;
+        return true;
+    }
+    void vSetMainPlacement(const WindowPlacement& placement) override { m_Main = placement; }
+    bool bToolPlacement(EToolWindow eWindow, WindowPlacement& placement) override
+    {
+        if (!m_Open.count(eWindow)) return false;
+        placement = m_Open[eWindow];
+        return true;
+    }
+    void vOpenToolWindow(EToolWindow eWindow, const WindowPlacement* pStored) override
+    {
+        m_Opened.push_back(eWindow);
+        m_Open[eWindow] = pStored ? *pStored : WindowPlacement{};
+    }
+
+    WindowPlacement m_Main;
+    std::map<EToolWindow, WindowPlacement> m_Open;
+    std::vector<EToolWindow> m_Opened;
+};
+
+}  // namespace
+
+TEST(AppStart, SettingsSelectTheModelAndAreWrittenBackAtExit)
+{
+    CAppDirs dirs;
+    dirs.vWrite(SETTINGS_FILE_NAME, "[Pendulon]\r\n PLL=01951446\r\nPLL=01951462\r\nPLL=01951446\r\nGSB=0\r\nSNAP=0\r\n"
+                                    "MAINWINDOW=0 1 100 300 100 400\r\nCLOCKSWINDOW=1 0 1 420 755 400 530\r\n"
+                                    "OPTIONWINDOW=0 0 1 10 20 30 40\r\n");
+    {
+        CPendulonApp app(apptest::DemoOptions());
+        ASSERT_TRUE(app.InitInstance());
+        CClockGenerator* pGenerator = app.ClockGenerator();
+        ASSERT_NE(pGenerator, nullptr);
+        // " PLL=" is not read and only the first "PLL=" line counts.
+        EXPECT_EQ(pGenerator->m_dwPLLID, ICS951462);
+        EXPECT_EQ(pGenerator->m_bGSBEnabled, 0u);
+        EXPECT_EQ(app.m_bSnap, 0u);
+        // The clocks were read at start and copied into the requested set.
+        EXPECT_GT(pGenerator->m_Current.m_fFSB, 0.0f);
+        EXPECT_GT(pGenerator->m_nRegisterCount, 0);
+        EXPECT_FLOAT_EQ(app.PLLInterface()->m_Requested.m_fFSB, pGenerator->m_Current.m_fFSB);
+        ASSERT_NE(app.pStoredPlacement(TOOL_OPTION), nullptr);
+        EXPECT_EQ(*app.pStoredPlacement(TOOL_OPTION), (WindowPlacement{0, 1, 10, 30, 20, 40}));
+        app.vCloseMainWindow();
+    }
+    // Without windows the open flags and the main placement are kept as read.
+    EXPECT_EQ(dirs.strRead(SETTINGS_FILE_NAME),
+              "[Pendulon]\nPLL=01951462\nGSB=0\nSNAP=0\nMAINWINDOW=0 1 100 300 100 400\n"
+              "CLOCKSWINDOW=1 0 1 420 755 400 530\nOPTIONWINDOW=0 0 1 10 20 30 40\n");
+    // No profile without the boot option.
+    EXPECT_FALSE(dirs.bExists(strProfileFileName(0)));
+}
+
+TEST(AppStart, WithoutSettingsNothingIsRestored)
+{
+    CAppDirs dirs;
+    CPendulonApp app(apptest::DemoOptions());
+    ASSERT_TRUE(app.InitInstance());
+    EXPECT_EQ(app.m_bSnap, 1u);
+    ASSERT_NE(app.PLLInterface(), nullptr);  // something answers at 0x69
+    EXPECT_EQ(app.ClockGenerator(), nullptr);
+    app.vCloseMainWindow();
+    EXPECT_EQ(dirs.strRead(SETTINGS_FILE_NAME), "[Pendulon]\nSNAP=1\n");
+}
+
+TEST(AppStart, WindowsOpenInLineOrderAndOpenOnesAreWrittenOpen)
+{
+    CAppDirs dirs;
+    dirs.vWrite(SETTINGS_FILE_NAME, "[Pendulon]\nMAINWINDOW=0 1 1 2 3 4\nSETUPWINDOW=1 0 1 420 755 80 380\n"
+                                    "CLOCKSWINDOW=0 0 1 5 6 7 8\nOPTIONWINDOW=1 0 1 9 10 11 12\n");
+    CFakeHost host;
+    CPendulonApp app(apptest::DemoOptions());
+    app.vSetWindowHost(&host);
+    ASSERT_TRUE(app.InitInstance());
+    EXPECT_EQ(host.m_Opened, (std::vector<EToolWindow>{TOOL_SETUP, TOOL_OPTION}));
+    EXPECT_EQ(host.m_Open[TOOL_SETUP], (WindowPlacement{0, 1, 420, 80, 755, 380}));
+    EXPECT_EQ(host.m_Main, (WindowPlacement{0, 1, 1, 3, 2, 4}));
+    // The user closes the Options window and opens the Clocks window.
+    host.m_Open.erase(TOOL_OPTION);
+    host.m_Open[TOOL_CLOCKS] = WindowPlacement{0, 1, 50, 60, 70, 80};
+    app.vCloseMainWindow();
+    EXPECT_EQ(dirs.strRead(SETTINGS_FILE_NAME),
+              "[Pendulon]\nSNAP=1\nMAINWINDOW=0 1 1 2 3 4\nSETUPWINDOW=1 0 1 420 755 80 380\n"
+              "CLOCKSWINDOW=1 0 1 50 70 60 80\nOPTIONWINDOW=0 0 1 9 10 11 12\n");
+}
+
+TEST(AppStart, MessagesReachTheOpenWindowsInOrder)
+{
+    CAppDirs dirs;
+    dirs.vWrite(SETTINGS_FILE_NAME, "[Pendulon]\nPLL=01951462\n");
+    CPendulonApp app(apptest::DemoOptions());
+    std::map<EToolWindow, std::vector<uint32_t>> received;
+    for (EToolWindow eWindow : {TOOL_CLOCKS, TOOL_SELECTION, TOOL_SETUP, TOOL_MEMORY_BUFFER})
+        app.Messages().vRegister(eWindow, [&received, eWindow](uint32_t dwMessage) {
+            received[eWindow].push_back(dwMessage);
+        });
+    ASSERT_TRUE(app.InitInstance());
+    EXPECT_EQ(received[TOOL_CLOCKS], (std::vector<uint32_t>{WM_CLOCKS_REFRESH, WM_PLL_CHANGED, WM_FIT_FRAME}));
+    EXPECT_EQ(received[TOOL_SELECTION], (std::vector<uint32_t>{WM_CLOCKS_REFRESH, WM_PLL_CHANGED}));
+    EXPECT_EQ(received[TOOL_SETUP], (std::vector<uint32_t>{WM_PLL_CHANGED}));
+    // The demo board has no memory buffer: it is not told.
+    EXPECT_TRUE(received[TOOL_MEMORY_BUFFER].empty());
+
+    received.clear();
+    EXPECT_EQ(app.NotifyWindows(WM_SELECTION_CHANGED), 1);
+    EXPECT_EQ(app.NotifyWindows(1039), 0);
+    EXPECT_EQ(app.NotifyWindows(WM_MEMBUF_CHANGED), 1);
+    app.Messages().vUnregister(TOOL_MEMORY_BUFFER);
+    EXPECT_EQ(app.NotifyWindows(WM_MEMBUF_CHANGED), 0);
+    EXPECT_EQ(received[TOOL_SELECTION], (std::vector<uint32_t>{WM_SELECTION_CHANGED}));
+    EXPECT_EQ(received[TOOL_MEMORY_BUFFER], (std::vector<uint32_t>{WM_MEMBUF_CHANGED}));
+}
+
+TEST(AppReset, DeletesBothFilesOnlyWhenTheSettingsExistAndWritesNothing)
+{
+    CAppDirs dirs;
+    dirs.vWrite(strProfileFileName(0), "[Pendulon Profile]\nPLLFSB=200.00\n");
+    {
+        AppOptions options = apptest::DemoOptions();
+        options.bReset = true;
+        CPendulonApp app(options);
+        ASSERT_TRUE(app.InitInstance());
+        app.vCloseMainWindow();
+    }
+    EXPECT_TRUE(dirs.bExists(strProfileFileName(0)));
+    EXPECT_FALSE(dirs.bExists(SETTINGS_FILE_NAME));
+
+    dirs.vWrite(SETTINGS_FILE_NAME, "[Pendulon]\nPLL=01951462\nSNAP=0\n");
+    AppOptions options = apptest::DemoOptions();
+    options.bReset = true;
+    CPendulonApp app(options);
+    ASSERT_TRUE(app.InitInstance());
+    EXPECT_FALSE(dirs.bExists(SETTINGS_FILE_NAME));
+    EXPECT_FALSE(dirs.bExists(strProfileFileName(0)));
+    EXPECT_EQ(app.ClockGenerator(), nullptr);  // nothing restored
+    EXPECT_EQ(app.m_bSnap, 1u);
+    app.vCloseMainWindow();
+    EXPECT_FALSE(dirs.bExists(SETTINGS_FILE_NAME));
+}
+
+TEST(AppApplyAtBoot, ImageIsWrittenToTheChipAsItStands)
+{
+    CAppDirs dirs;
+    dirs.vWrite(strProfileFileName(0), "[Pendulon Profile]\r\nPLLDUMP=02 1A 2B \r\nPLLFSB=300.00\r\n");
+    AppOptions options = apptest::DemoOptions();
+    options.bApplyAndExit = true;
+    CPendulonApp app(options);
+    EXPECT_FALSE(app.InitInstance());  // the program ends once the profile is applied
+    EXPECT_EQ(app.nExitCode(), 0);
+    const std::vector<std::vector<uint8_t>> writes = apptest::BlockWrites(apptest::TransfersTo(app, 0x69));
+    // Exactly the two bytes; the FSB line after the image is not walked.
+    ASSERT_EQ(writes.size(), 1u);
+    EXPECT_EQ(writes[0], (std::vector<uint8_t>{0x02, 0x1A, 0x2B}));
+    ASSERT_NE(app.ClockGenerator(), nullptr);
+    EXPECT_EQ(app.ClockGenerator()->m_dwPLLID, 0u);  // the bare driver wrote it
+    EXPECT_EQ(app.m_abProfileDump[0], 0x1A);
+    EXPECT_FALSE(dirs.bExists(SETTINGS_FILE_NAME));  // neither read nor written
+}
+
+TEST(AppApplyAtBoot, SavedProfileRestoresTheImageReadAtStart)
+{
+    CAppDirs dirs;
+    dirs.vWrite(SETTINGS_FILE_NAME, "[Pendulon]\nPLL=01951462\n");
+    std::vector<uint8_t> image;
+    {
+        CPendulonApp app(apptest::DemoOptions());
+        ASSERT_TRUE(app.InitInstance());
+        CClockGenerator* pGenerator = app.ClockGenerator();
+        ASSERT_NE(pGenerator, nullptr);
+        image.assign(pGenerator->m_abRegisters, pGenerator->m_abRegisters + pGenerator->m_nRegisterCount);
+        ASSERT_TRUE(app.SetRunAtStartup());
+        app.m_bRunAtStartup = app.IsRunAtStartup();
+        app.vCloseMainWindow();  // profile 0 is saved with the option on
+    }
+    ASSERT_TRUE(dirs.bExists(strProfileFileName(0)));
+    EXPECT_NE(dirs.strRead(strProfileFileName(0)).find("PLLFSB="), std::string::npos);
+    AppOptions options = apptest::DemoOptions();
+    options.bApplyAndExit = true;
+    CPendulonApp app(options);
+    EXPECT_FALSE(app.InitInstance());
+    EXPECT_EQ(app.nExitCode(), 0);
+    const std::vector<std::vector<uint8_t>> writes = apptest::BlockWrites(apptest::TransfersTo(app, 0x69));
+    ASSERT_EQ(writes.size(), 1u);
+    std::vector<uint8_t> expected{uint8_t(image.size())};
+    expected.insert(expected.end(), image.begin(), image.end());
+    EXPECT_EQ(writes[0], expected);
+}
+
+TEST(AppApplyAtBoot, ClockLinesWithoutAModelFailAndTouchNothing)
+{
+    CAppDirs dirs;
+    dirs.vWrite(strProfileFileName(0), "[Pendulon Profile]\nPLLFSB=280.00\n");
+    AppOptions options = apptest::DemoOptions();
+    options.bApplyAndExit = true;
+    std::string strMessage;
+    CPendulonApp app(options);
+    app.vSetMessageBox([&strMessage](const char* pszText, const char*) { strMessage = pszText; });
+    EXPECT_FALSE(app.InitInstance());
+    EXPECT_EQ(app.nExitCode(), 1);
+    EXPECT_NE(strMessage.find("could not be applied"), std::string::npos);
+    EXPECT_TRUE(apptest::BlockWrites(apptest::TransfersTo(app, 0x69)).empty());
+}
+
+TEST(AppApplyAtBoot, MissingProfileAsksForNothing)
+{
+    CAppDirs dirs;
+    AppOptions options = apptest::DemoOptions();
+    options.bApplyAndExit = true;
+    CPendulonApp app(options);
+    EXPECT_FALSE(app.InitInstance());
+    EXPECT_EQ(app.nExitCode(), 0);
+    EXPECT_TRUE(apptest::BlockWrites(apptest::TransfersTo(app, 0x69)).empty());
+}
+
+TEST(AppInstance, SecondInstanceEndsWithoutTouchingTheBoard)
+{
+    CAppDirs dirs;
+    AppOptions options = apptest::DemoOptions();
+    options.bSingleInstance = true;
+    CPendulonApp first(options);
+    ASSERT_TRUE(first.InitInstance());
+    dirs.vWrite(SETTINGS_FILE_NAME, "[Pendulon]\nSNAP=0\n");
+    options.bReset = true;
+    CPendulonApp second(options);
+    EXPECT_FALSE(second.InitInstance());
+    EXPECT_EQ(second.nExitCode(), 1);
+    EXPECT_EQ(second.Driver(), nullptr);
+    EXPECT_TRUE(dirs.bExists(SETTINGS_FILE_NAME));  // "-u" never got to delete it
+    second.ExitInstance();
+    EXPECT_NE(ORVEXSDK::Instance()->FindInterface(INTERFACE_PLL), nullptr);  // the first one's kit stands
+}
+
+TEST(AppVersion, FormatsAndSwitches)
+{
+    EXPECT_EQ(CPendulonApp::FormatVersion({1, 0, 5, 3}), "1.0.5.3");
+    EXPECT_EQ(CPendulonApp::FormatVersion({1, 2, 0, 0}), "1.2");
+    EXPECT_EQ(CPendulonApp::FormatVersion({0, 0, 0, 7}), "0.0.0.7");
+    EXPECT_EQ(CPendulonApp::FormatVersion({0, 0, 0, 0}), "");
+    bool bReset = false, bApply = false;
+    vReadSwitches({"--board", "nforce2-ultra400", "p=0"}, bReset, bApply);
+    EXPECT_FALSE(bReset);
+    EXPECT_FALSE(bApply);
+    vReadSwitches({"-i", "p=0"}, bReset, bApply);
+    EXPECT_FALSE(bReset);
+    EXPECT_TRUE(bApply);
+    vReadSwitches({"-u"}, bReset, bApply);
+    EXPECT_TRUE(bReset);
+}
+
+TEST(AppRunAtStartup, UnitEnabledAndRemoved)
+{
+    CAppDirs dirs;
+    EXPECT_FALSE(IsRunAtStartup());
+    EXPECT_FALSE(RemoveRunAtStartup());
+    ASSERT_TRUE(SetRunAtStartup("/opt/pendulon/bin/pendulon"));
+    EXPECT_TRUE(IsRunAtStartup());
+    std::ifstream unit(dirs.strSystemd() + "/pendulon-apply.service");
+    std::stringstream text;
+    text << unit.rdbuf();
+    EXPECT_NE(text.str().find("\nType=oneshot\n"), std::string::npos);
+    EXPECT_NE(text.str().find("\nExecStart=/opt/pendulon/bin/pendulon -i p=0\n"), std::string::npos);
+    EXPECT_NE(text.str().find("\nWantedBy=multi-user.target\n"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::is_symlink(dirs.strSystemd() + "/multi-user.target.wants/pendulon-apply.service"));
+    EXPECT_TRUE(RemoveRunAtStartup());
+    EXPECT_FALSE(IsRunAtStartup());
+    EXPECT_FALSE(std::filesystem::exists(dirs.strSystemd() + "/pendulon-apply.service"));
+    // A relative program path cannot run at boot.
+    EXPECT_FALSE(SetRunAtStartup("pendulon"));
+    EXPECT_FALSE(IsRunAtStartup());
+}
+
+TEST(AppRunAtStartup, PathsAreEscapedForSystemd)
+{
+    EXPECT_NE(strRunAtStartupUnit("/opt/my tools/pendulon").find("ExecStart=\"/opt/my tools/pendulon\" -i p=0\n"),
+              std::string::npos);
+    EXPECT_NE(strRunAtStartupUnit("/opt/100%/pendulon").find("ExecStart=/opt/100%%/pendulon -i p=0\n"),
+              std::string::npos);
+}
+
+TEST(AppRunAtStartup, NoRightToWriteLeavesTheOptionOff)
+{
+    CAppDirs dirs;
+    // The unit tree is a file: nothing can be written below it, not even by root.
+    const std::string strBlocked = dirs.strWork("not-a-directory");
+    dirs.vWrite("not-a-directory", "x");
+    setenv("PENDULON_SYSTEMD_DIR", strBlocked.c_str(), 1);
+    CPendulonApp app(apptest::DemoOptions());
+    ASSERT_TRUE(app.InitInstance());
+    EXPECT_FALSE(app.SetRunAtStartup());
+    EXPECT_FALSE(app.IsRunAtStartup());
+    EXPECT_EQ(app.m_bRunAtStartup, 0u);
+}
+
+TEST(AppSaveOutput, DumpReportOfTheImageReadAtStart)
+{
+    CAppDirs dirs;
+    CPendulonApp app(apptest::DemoOptions());
+    ASSERT_TRUE(app.InitInstance());
+    std::string strWhy;
+    EXPECT_FALSE(app.bSaveOutput(dirs.strWork("dump.txt"), strWhy));  // no model: nothing
+    EXPECT_FALSE(dirs.bExists("dump.txt"));
+    app.ExitInstance();
+
+    dirs.vWrite(SETTINGS_FILE_NAME, "[Pendulon]\nPLL=01951462\n");
+    CPendulonApp chosen(apptest::DemoOptions());
+    ASSERT_TRUE(chosen.InitInstance());
+    ASSERT_TRUE(chosen.bSaveOutput(dirs.strWork("dump.txt"), strWhy)) << strWhy;
+    const std::string strReport = dirs.strRead("dump.txt");
+    EXPECT_EQ(strReport.rfind("[Pendulon " + chosen.strVersion() + "]\n00 01 02 ", 0), 0u);
+    EXPECT_NE(strReport.back(), '\n');
+}
+
+TEST(AppApplyAtBoot, ChipsetPLLIsWalkedToTheProfilesFSBAndNotNamedInTheSettings)
+{
+    CAppDirs dirs;
+    {
+        AppOptions options = apptest::DemoOptions();
+        options.strBoard = "nforce2-ultra400";
+        CPendulonApp app(options);
+        ASSERT_TRUE(app.InitInstance());
+        ASSERT_NE(app.ClockGenerator(), nullptr);  // found by the chipset's id
+        EXPECT_NE(app.ClockGenerator()->m_dwPLLID & 0x10000000u, 0u);
+        app.vCloseMainWindow();
+    }
+    EXPECT_EQ(dirs.strRead(SETTINGS_FILE_NAME).find("PLL="), std::string::npos);
+    EXPECT_NE(dirs.strRead(SETTINGS_FILE_NAME).find("GSB="), std::string::npos);
+
+    dirs.vWrite(strProfileFileName(0), "[Pendulon Profile]\nPLLFSB=205.00\n");
+    AppOptions options = apptest::DemoOptions();
+    options.strBoard = "nforce2-ultra400";
+    options.bApplyAndExit = true;
+    CPendulonApp app(options);
+    EXPECT_FALSE(app.InitInstance());
+    EXPECT_EQ(app.nExitCode(), 0);
+    CClockGenerator* pGenerator = app.ClockGenerator();
+    ASSERT_NE(pGenerator, nullptr);
+    CFrequencySet now;
+    ASSERT_TRUE(app.Kit()->Lock(KIT_LOCK_MS));
+    uint32_t dwError = 0;
+    ASSERT_TRUE(app.Driver()->bOpenDevice(dwError));
+    EXPECT_TRUE(pGenerator->bReadClocks(now));
+    app.Driver()->vCloseDevice();
+    app.Kit()->Unlock();
+    EXPECT_NEAR(now.m_fFSB, 205.0f, 1.0f);
+}
+
+TEST(AppStart, DriverThatCannotBePreparedEndsTheStartWithItsMessage)
+{
+    // The board's device, refusing to be prepared as a machine without the rights would.
+    class CRefusingDevice : public sim::CSimAccessDevice {
+    public:
+        using sim::CSimAccessDevice::CSimAccessDevice;
+        bool bPrepare(std::string& strError) override
+        {
+            strError = "run it as root";
+            return false;
+        }
+    };
+    CAppDirs dirs;
+    dirs.vWrite(SETTINGS_FILE_NAME, "[Pendulon]\nSNAP=0\n");
+    AppOptions options = apptest::DemoOptions();
+    options.pfnAccessDevice = []() -> std::unique_ptr<CAccessDevice> {
+        std::string strError;
+        return std::make_unique<CRefusingDevice>(sim::CSimBoard::Load("demo", strError));
+    };
+    std::string strText, strCaption;
+    CPendulonApp app(options);
+    app.vSetMessageBox([&](const char* pszText, const char* pszCaption) {
+        strText = pszText;
+        strCaption = pszCaption;
+    });
+    EXPECT_FALSE(app.InitInstance());
+    EXPECT_EQ(app.nExitCode(), 1);
+    EXPECT_EQ(strText, "Unable to init the driver: run it as root");
+    EXPECT_EQ(strCaption, "Pendulon Error");
+    EXPECT_EQ(app.Kit()->FindInterface(INTERFACE_PLL), nullptr);  // nothing was built
+    app.ExitInstance();
+    EXPECT_EQ(dirs.strRead(SETTINGS_FILE_NAME), "[Pendulon]\nSNAP=0\n");  // neither read nor rewritten
+}

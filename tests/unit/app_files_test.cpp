@@ -1,0 +1,211 @@
+// The text forms of the settings file, the profiles and the dump report, how their lines are
+// read, and how files are replaced.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "app/AtomicFile.h"
+#include "app/DumpReport.h"
+#include "app/ProfileFile.h"
+#include "app/SettingsFile.h"
+#include "app/SettingsLines.h"
+#include "app_test_env.h"
+
+using namespace app;
+
+TEST(AppLines, PiecesOfLongLinesAndBothLineEnds)
+{
+    EXPECT_EQ(SplitLinePieces("a\r\nb\nc"), (std::vector<std::string>{"a", "b", "c"}));
+    // A lone CR is a character of the line.
+    EXPECT_EQ(SplitLinePieces("a\rb\n"), (std::vector<std::string>{"a\rb"}));
+    // 254 characters are seen at once; the line feed counts as one of them.
+    const std::string str300(300, 'x');
+    EXPECT_EQ(SplitLinePieces(str300 + "\n"), (std::vector<std::string>{std::string(254, 'x'), std::string(46, 'x')}));
+    EXPECT_EQ(SplitLinePieces(std::string(254, 'y') + "\nz"),
+              (std::vector<std::string>{std::string(254, 'y'), "", "z"}));
+    EXPECT_EQ(SplitLinePieces(std::string(253, 'y') + "\nz"), (std::vector<std::string>{std::string(253, 'y'), "z"}));
+    // A NUL ends what is seen of the piece.
+    EXPECT_EQ(SplitLinePieces(std::string("ab\0cd\nef", 8)), (std::vector<std::string>{"ab", "ef"}));
+}
+
+TEST(AppSettings, KeysAnywhereButFormatsFromTheFirstCharacter)
+{
+    const std::vector<SettingsLine> lines = ParseSettings("junk\nSNAP=0\n  [Pendulon]  \n PLL=01951446\nPLL=01951462\n"
+                                                          "GSB=0\nSNAP=5\nSNAP=x\nSETUPWINDOW=1 2 3 4 5 6\n"
+                                                          "CLOCKSWINDOW=1 0 1 420 755 400 530\nFOO=1\n"
+                                                          "MAINWINDOW=0 1 100 300 100 400\n");
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[0].eKey, SettingsKey::PLL);
+    EXPECT_EQ(lines[0].dwPLLID, 0x01951462u);
+    EXPECT_EQ(lines[1].eKey, SettingsKey::GSB);
+    EXPECT_EQ(lines[1].nValue, 0);
+    EXPECT_EQ(lines[2].eKey, SettingsKey::SNAP);
+    EXPECT_EQ(lines[2].nValue, 5);
+    EXPECT_EQ(lines[3].eKey, SettingsKey::ToolWindow);
+    EXPECT_EQ(lines[3].eWindow, TOOL_CLOCKS);
+    EXPECT_EQ(lines[3].nValue, 1);
+    EXPECT_EQ(lines[3].placement, (WindowPlacement{0, 1, 420, 400, 755, 530}));
+    EXPECT_EQ(lines[4].eKey, SettingsKey::MainWindow);
+    EXPECT_EQ(lines[4].placement, (WindowPlacement{0, 1, 100, 100, 300, 400}));
+    // The first key a line contains decides, even when a later one would match.
+    EXPECT_TRUE(ParseSettings("[Pendulon]\nSNAP=1 PLL=01951462\n").empty());
+    EXPECT_TRUE(ParseSettings("PLL=01951462\n").empty());
+}
+
+TEST(AppSettings, WrittenInOrderAndReadBack)
+{
+    SettingsContent content;
+    content.dwPLLID = 0x20831940;
+    content.nGSB = 1;
+    content.nSnap = 1;
+    content.main = WindowPlacement{0, 1, 100, 100, 300, 400};
+    content.tools[TOOL_SETUP] = {true, 0, WindowPlacement{0, 1, 420, 80, 755, 380}};
+    content.tools[TOOL_CLOCKS] = {true, 1, WindowPlacement{0, 1, 420, 400, 755, 530}};
+    content.tools[TOOL_OPTION] = {true, 0, WindowPlacement{2, 3, -5, -6, 7, 8}};
+    const std::string strText = strFormatSettings(content);
+    EXPECT_EQ(strText, "[Pendulon]\nPLL=20831940\nGSB=1\nSNAP=1\nMAINWINDOW=0 1 100 300 100 400\n"
+                       "SETUPWINDOW=0 0 1 420 755 80 380\nCLOCKSWINDOW=1 0 1 420 755 400 530\n"
+                       "OPTIONWINDOW=0 2 3 -5 7 -6 8\n");
+    const std::vector<SettingsLine> lines = ParseSettings(strText);
+    ASSERT_EQ(lines.size(), 7u);
+    EXPECT_EQ(lines[6].eWindow, TOOL_OPTION);
+    EXPECT_EQ(lines[6].placement, content.tools[TOOL_OPTION].placement);
+}
+
+TEST(AppSettings, ChipsetAndUnspecifiedModelsAreNotWritten)
+{
+    SettingsContent content;
+    content.dwPLLID = 0x10000040;  // nForce4: found again at every start
+    content.nGSB = 0;
+    content.nSnap = 0;
+    EXPECT_EQ(strFormatSettings(content), "[Pendulon]\nGSB=0\nSNAP=0\n");
+    content.dwPLLID = 0;
+    EXPECT_EQ(strFormatSettings(content), "[Pendulon]\nGSB=0\nSNAP=0\n");
+}
+
+TEST(AppProfile, DumpLinesAndTheDumpAppliedMark)
+{
+    std::vector<ProfileStep> steps = ParseProfile("[Pendulon Profile]\r\nPLLDUMP=02 1A 2B \r\nPLLFSB=200.00\r\n");
+    ASSERT_EQ(steps.size(), 1u);
+    EXPECT_EQ(steps[0].eAction, ProfileAction::WriteDump);
+    EXPECT_EQ(steps[0].Bytes, (std::vector<uint8_t>{0x1A, 0x2B}));
+
+    // An empty image writes nothing but still voids the clock lines after it.
+    steps = ParseProfile("[Pendulon Profile]\nPLLFSB=210\nPLLDUMP=00 \nPLLGSB=100\n");
+    ASSERT_EQ(steps.size(), 2u);
+    EXPECT_EQ(steps[0].eAction, ProfileAction::ApplyFSB);
+    EXPECT_FLOAT_EQ(steps[0].fClock, 210.0f);
+    EXPECT_EQ(steps[1].eAction, ProfileAction::WriteDump);
+    EXPECT_TRUE(steps[1].Bytes.empty());
+
+    steps = ParseProfile("[Pendulon Profile]\nPLLMEM=400\nPLLFSB=266.67\nPLLGSB=100.00\n");
+    ASSERT_EQ(steps.size(), 2u);
+    EXPECT_EQ(steps[1].eAction, ProfileAction::ApplyGSB);
+    EXPECT_FLOAT_EQ(steps[1].fClock, 100.0f);
+    EXPECT_TRUE(ParseProfile("PLLDUMP=01 AA \n").empty());  // no header
+}
+
+TEST(AppProfile, DamagedLinesAreLeftOutAndDoNotVoidTheClocks)
+{
+    const char* apszBad[] = {
+        "PLLDUMP=03 1A 2B \n",       // fewer bytes than the count
+        "PLLDUMP=02 1A 2G \n",       // not hexadecimal
+        "PLLDUMP=02 1A  2B \n",      // an empty piece
+        "PLLDUMP=02 1A 1FF \n",      // a byte above 0xFF
+        "PLLDUMP=02 1A 0002B \n",    // a piece longer than the buffer
+        " PLLDUMP=02 1A 2B \n",      // the key not at the start
+        "PLLDUMP=02 1A 2B\n",        // the last byte not ended by a space
+    };
+    for (const char* pszBad : apszBad) {
+        const std::vector<ProfileStep> steps = ParseProfile(std::string("[Pendulon Profile]\n") + pszBad + "PLLFSB=205\n");
+        ASSERT_EQ(steps.size(), 1u) << pszBad;
+        EXPECT_EQ(steps[0].eAction, ProfileAction::ApplyFSB) << pszBad;
+    }
+    // Clocks a walk could never reach are refused.
+    for (const char* pszClock : {"PLLFSB=nan\n", "PLLFSB=inf\n", "PLLFSB=-5\n", "PLLFSB=0\n", "PLLFSB=1e30\n",
+                                 "PLLFSB=\n", " PLLFSB=200\n"})
+        EXPECT_TRUE(ParseProfile(std::string("[Pendulon Profile]\n") + pszClock).empty()) << pszClock;
+    // Bytes beyond the count are not used.
+    const std::vector<ProfileStep> steps = ParseProfile("[Pendulon Profile]\nPLLDUMP=01 1A 2B 3C \n");
+    ASSERT_EQ(steps.size(), 1u);
+    EXPECT_EQ(steps[0].Bytes, (std::vector<uint8_t>{0x1A}));
+}
+
+TEST(AppProfile, WrittenFromTheDriverAndReadBack)
+{
+    const uint8_t abImage[3] = {0x41, 0x0F, 0xC2};
+    ProfileContent content{true, abImage, 3, 200.0f, 100.0f, false};
+    EXPECT_EQ(strFormatProfile(content), "[Pendulon Profile]\nPLLDUMP=03 41 0F C2 \nPLLFSB=200.00\n");
+    content.bGSBEnabled = true;
+    EXPECT_EQ(strFormatProfile(content), "[Pendulon Profile]\nPLLDUMP=03 41 0F C2 \nPLLFSB=200.00\nPLLGSB=100.00\n");
+    EXPECT_EQ(strFormatProfile(ProfileContent{}), "[Pendulon Profile]\n");
+    // The longest image whose line fits the 254 characters the reader sees comes back whole.
+    std::vector<uint8_t> image(81);
+    for (size_t i = 0; i < image.size(); ++i) image[i] = uint8_t(i * 7);
+    content = ProfileContent{true, image.data(), 81, -1.0f, -1.0f, true};
+    const std::vector<ProfileStep> steps = ParseProfile(strFormatProfile(content));
+    ASSERT_EQ(steps.size(), 1u);
+    EXPECT_EQ(steps[0].Bytes, image);
+}
+
+TEST(AppDumpReport, HeaderNumbersAndBytes)
+{
+    const uint8_t abImage[3] = {0x41, 0x0F, 0xC2};
+    EXPECT_EQ(strDumpReport("1.0.5.3", abImage, 3), "[Pendulon 1.0.5.3]\n00 01 02 \n41 0F C2 ");
+    std::vector<uint8_t> image(300, 0xAB);
+    const std::string strLong = strDumpReport("0.1", image.data(), 300);
+    EXPECT_NE(strLong.find("99 100 101 "), std::string::npos);
+    EXPECT_NE(strLong.find("255 \n"), std::string::npos);
+    EXPECT_EQ(strLong.find("256 "), std::string::npos);
+    EXPECT_EQ(strDumpReport("0.1", nullptr, 5), "[Pendulon 0.1]\n\n");
+}
+
+TEST(AppAtomicFile, ReplacesWholeAndKeepsTheModeOfTheOldFile)
+{
+    apptest::CAppDirs dirs;
+    const std::string strPath = dirs.strWork("f.txt");
+    std::string strWhy, strText;
+    ASSERT_TRUE(bWriteFileAtomically(strPath, "one\n", strWhy)) << strWhy;
+    chmod(strPath.c_str(), 0640);
+    ASSERT_TRUE(bWriteFileAtomically(strPath, "two\n", strWhy)) << strWhy;
+    ASSERT_TRUE(bReadTextFile(strPath, strText));
+    EXPECT_EQ(strText, "two\n");
+    struct stat st {};
+    ASSERT_EQ(stat(strPath.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    // A directory that does not exist: failure, nothing written.
+    EXPECT_FALSE(bWriteFileAtomically(dirs.strWork("none/f.txt"), "x", strWhy));
+    EXPECT_FALSE(strWhy.empty());
+    // Only the file itself is left in the directory.
+    size_t nFiles = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dirs.strWork(""))) nFiles += entry.is_regular_file();
+    EXPECT_EQ(nFiles, 1u);
+}
+
+TEST(AppAtomicFile, KilledWhileWritingLeavesTheOldOrTheNewFile)
+{
+    apptest::CAppDirs dirs;
+    const std::string strPath = dirs.strWork(SETTINGS_FILE_NAME);
+    const std::string strOld = "[Pendulon]\n" + std::string(200000, 'o') + "\n";
+    const std::string strNew = "[Pendulon]\n" + std::string(300000, 'n') + "\n";
+    std::string strWhy;
+    ASSERT_TRUE(bWriteFileAtomically(strPath, strOld, strWhy));
+    for (int nRound = 0; nRound < 20; ++nRound) {
+        const pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            std::string strChildWhy;
+            for (;;) {
+                bWriteFileAtomically(strPath, strNew, strChildWhy);
+                bWriteFileAtomically(strPath, strOld, strChildWhy);
+            }
+        }
+        usleep(1000 + nRound * 700);
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        std::string strText;
+        ASSERT_TRUE(bReadTextFile(strPath, strText));
+        EXPECT_TRUE(strText == strOld || strText == strNew) << "round " << nRound << ": " << strText.size() << " bytes";
+    }
+}

@@ -1,0 +1,216 @@
+// The programs as the user runs them: pendulon with "-i" and "-u", a second pendulon beside a
+// running one, and the profile, startup, monitor and settings commands of pendulon-cli.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <nlohmann/json.hpp>
+#include <thread>
+
+#include "RunProgram.h"
+#include "app/ProfileFile.h"
+#include "app/SettingsFile.h"
+#include "app_test_env.h"
+
+using apptest::CAppDirs;
+
+namespace {
+
+std::string strProgram()
+{
+    const std::string strCli = PENDULON_CLI_PATH;
+    return strCli.substr(0, strCli.rfind('/') + 1) + "pendulon";
+}
+
+ProgramResult RunPendulon(const CAppDirs& dirs, const std::string& strArguments)
+{
+    return RunProgram(dirs.strEnvironment() + strProgram(), strArguments);
+}
+
+ProgramResult RunCli(const CAppDirs& dirs, const std::string& strArguments)
+{
+    return RunProgram(dirs.strEnvironment() + PENDULON_CLI_PATH, strArguments);
+}
+
+// pendulon running in the background until it is told to end.
+class CRunningProgram {
+public:
+    CRunningProgram(const CAppDirs& dirs, const std::string& strArguments) : m_strOut(dirs.strWork("out.txt"))
+    {
+        const std::string strCommand =
+            "exec env " + dirs.strEnvironment() + strProgram() + " " + strArguments + " >" + m_strOut + " 2>&1";
+        m_Pid = fork();
+        if (m_Pid == 0) {
+            execl("/bin/sh", "sh", "-c", strCommand.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+    }
+    ~CRunningProgram() { nStop(); }
+    // Waits until it says it runs; false when it ended first.
+    bool bWaitRunning()
+    {
+        while (strReadFile(m_strOut).find("running") == std::string::npos) {
+            if (waitpid(m_Pid, &m_nStatus, WNOHANG) == m_Pid) {
+                m_Pid = -1;
+                return false;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return true;
+    }
+    int nStop()
+    {
+        if (m_Pid > 0) {
+            kill(m_Pid, SIGTERM);
+            waitpid(m_Pid, &m_nStatus, 0);
+            m_Pid = -1;
+        }
+        return WIFEXITED(m_nStatus) ? WEXITSTATUS(m_nStatus) : -1;
+    }
+    std::string strOutput() const { return strReadFile(m_strOut); }
+
+private:
+    std::string m_strOut;
+    pid_t m_Pid = -1;
+    int m_nStatus = 0;
+};
+
+}  // namespace
+
+TEST(AppProgram, ApplyAtBootIsSilentOnSuccess)
+{
+    CAppDirs dirs;
+    dirs.vWrite(app::strProfileFileName(0), "[Pendulon Profile]\nPLLDUMP=02 1A 2B \n");
+    ProgramResult result = RunPendulon(dirs, "--board demo -i p=0");
+    EXPECT_EQ(result.nStatus, 0) << result.strErr;
+    EXPECT_EQ(result.strOut, "");
+    EXPECT_EQ(result.strErr, "");
+    EXPECT_FALSE(dirs.bExists(app::SETTINGS_FILE_NAME));
+
+    dirs.vWrite(app::strProfileFileName(0), "[Pendulon Profile]\nPLLFSB=280.00\n");  // no model to walk with
+    result = RunPendulon(dirs, "--board demo -i p=0");
+    EXPECT_EQ(result.nStatus, 1);
+    EXPECT_NE(result.strErr.find("could not be applied"), std::string::npos);
+}
+
+TEST(AppProgram, RunsUntilTerminatedAndWritesTheSettings)
+{
+    CAppDirs dirs;
+    dirs.vWrite(app::SETTINGS_FILE_NAME, "[Pendulon]\nPLL=01951462\nGSB=0\nSNAP=0\n");
+    CRunningProgram program(dirs, "--board demo");
+    ASSERT_TRUE(program.bWaitRunning()) << program.strOutput();
+    EXPECT_NE(program.strOutput().find("ICS 951462"), std::string::npos) << program.strOutput();
+
+    // A second instance ends at once and touches nothing: "-u" would have deleted the file.
+    ProgramResult second = RunPendulon(dirs, "--board demo -u");
+    EXPECT_EQ(second.nStatus, 1);
+    EXPECT_EQ(second.strOut, "");
+    EXPECT_EQ(second.strErr, "");
+    EXPECT_TRUE(dirs.bExists(app::SETTINGS_FILE_NAME));
+
+    EXPECT_EQ(program.nStop(), 0);
+    EXPECT_EQ(dirs.strRead(app::SETTINGS_FILE_NAME), "[Pendulon]\nPLL=01951462\nGSB=0\nSNAP=0\n");
+}
+
+TEST(AppProgram, ResetWithoutSettingsDeletesNothing)
+{
+    CAppDirs dirs;
+    dirs.vWrite(app::strProfileFileName(0), "[Pendulon Profile]\n");
+    CRunningProgram program(dirs, "--board demo -u");
+    ASSERT_TRUE(program.bWaitRunning()) << program.strOutput();
+    EXPECT_EQ(program.nStop(), 0);
+    EXPECT_TRUE(dirs.bExists(app::strProfileFileName(0)));
+    EXPECT_FALSE(dirs.bExists(app::SETTINGS_FILE_NAME));
+}
+
+TEST(AppProgram, BadArgumentsAreRefused)
+{
+    CAppDirs dirs;
+    ProgramResult result = RunPendulon(dirs, "--bored demo");
+    EXPECT_EQ(result.nStatus, 2);
+    EXPECT_NE(result.strErr.find("unknown argument"), std::string::npos);
+    result = RunPendulon(dirs, "--board no-such-board -i");
+    EXPECT_EQ(result.nStatus, 2);
+    EXPECT_NE(result.strErr.find("no-such-board"), std::string::npos);
+}
+
+TEST(AppCli, ProfileSaveShowAndApply)
+{
+    CAppDirs dirs;
+    ProgramResult result = RunCli(dirs, "--board demo profile save");
+    EXPECT_EQ(result.nStatus, 1);  // no model chosen yet
+    EXPECT_FALSE(dirs.bExists(app::strProfileFileName(0)));
+
+    dirs.vWrite(app::SETTINGS_FILE_NAME, "[Pendulon]\nPLL=01951462\n");
+    result = RunCli(dirs, "--board demo profile save 3");
+    ASSERT_EQ(result.nStatus, 0) << result.strErr;
+    const std::string strProfile = dirs.strRead(app::strProfileFileName(3));
+    EXPECT_EQ(strProfile.rfind("[Pendulon Profile]\nPLLDUMP=", 0), 0u) << strProfile;
+
+    result = RunCli(dirs, "--board demo profile show 3");
+    ASSERT_EQ(result.nStatus, 0) << result.strErr;
+    EXPECT_NE(result.strOut.find("image\t"), std::string::npos) << result.strOut;
+    result = RunCli(dirs, "--json --board demo profile show 3");
+    ASSERT_EQ(result.nStatus, 0) << result.strErr;
+    EXPECT_EQ(nlohmann::json::parse(result.strOut)["steps"][0]["action"], "image");
+
+    result = RunCli(dirs, "--board demo profile apply 3");  // no terminal to ask on, no -y
+    EXPECT_EQ(result.nStatus, 2);
+    result = RunCli(dirs, "-y --board demo profile apply 3");
+    EXPECT_EQ(result.nStatus, 0) << result.strErr;
+    result = RunCli(dirs, "--board demo profile show 4");
+    EXPECT_EQ(result.nStatus, 1);
+}
+
+TEST(AppCli, StartupEnableStatusDisable)
+{
+    CAppDirs dirs;
+    dirs.vWrite(app::SETTINGS_FILE_NAME, "[Pendulon]\nPLL=01951462\n");
+    ProgramResult result = RunCli(dirs, "startup status");
+    ASSERT_EQ(result.nStatus, 0) << result.strErr;
+    EXPECT_EQ(result.strOut.rfind("disabled\t", 0), 0u);
+    result = RunCli(dirs, "--board demo startup enable");
+    ASSERT_EQ(result.nStatus, 0) << result.strErr;
+    EXPECT_TRUE(dirs.bExists(app::strProfileFileName(0)));
+    const std::string strUnit = strReadFile(dirs.strSystemd() + "/pendulon-apply.service");
+    EXPECT_NE(strUnit.find("ExecStart=" + strProgram() + " -i p=0\n"), std::string::npos) << strUnit;
+    result = RunCli(dirs, "startup status");
+    EXPECT_EQ(result.strOut.rfind("enabled\t", 0), 0u) << result.strOut;
+    result = RunCli(dirs, "startup disable");
+    EXPECT_EQ(result.nStatus, 0);
+    result = RunCli(dirs, "--json startup status");
+    EXPECT_EQ(nlohmann::json::parse(result.strOut)["enabled"], false);
+}
+
+TEST(AppCli, MonitorCountsItsRefreshes)
+{
+    CAppDirs dirs;
+    ProgramResult result = RunCli(dirs, "--json --board demo monitor --count 2");
+    ASSERT_EQ(result.nStatus, 0) << result.strErr;
+    std::istringstream lines(result.strOut);
+    std::string strLine;
+    int nRows = 0;
+    while (std::getline(lines, strLine)) {
+        const nlohmann::json row = nlohmann::json::parse(strLine);
+        EXPECT_GT(row["bus_mhz"].get<double>(), 0.0);
+        ++nRows;
+    }
+    EXPECT_EQ(nRows, 2);
+}
+
+TEST(AppCli, SettingsShow)
+{
+    CAppDirs dirs;
+    ProgramResult result = RunCli(dirs, "settings show");
+    EXPECT_EQ(result.nStatus, 1);
+    dirs.vWrite(app::SETTINGS_FILE_NAME, "[Pendulon]\r\nPLL=01951462\r\nSNAP=0\r\nCLOCKSWINDOW=1 0 1 420 755 400 530\r\n");
+    result = RunCli(dirs, "settings show");
+    ASSERT_EQ(result.nStatus, 0) << result.strErr;
+    EXPECT_NE(result.strOut.find("model\t01951462 (ICS 951462)"), std::string::npos) << result.strOut;
+    EXPECT_NE(result.strOut.find("Clocks\topen"), std::string::npos) << result.strOut;
+    result = RunCli(dirs, "--json settings show");
+    const nlohmann::json document = nlohmann::json::parse(result.strOut);
+    EXPECT_EQ(document["lines"][1]["value"], 0);
+}

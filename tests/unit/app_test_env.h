@@ -1,0 +1,118 @@
+#pragma once
+// What the application tests share: a private work directory, runtime directory and systemd
+// unit tree for each test (set in the environment and removed afterwards), files in them, and
+// the board behind an application.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/PendulonApp.h"
+#include "kit/DeviceDriver.h"
+#include "sim/SMBusBus.h"
+#include "sim/SimAccessDevice.h"
+
+namespace apptest {
+
+namespace fs = std::filesystem;
+
+inline std::string strMakeTempDir(const char* pszWhat)
+{
+    std::string strTemplate = std::string("/tmp/pendulon-") + pszWhat + "-XXXXXX";
+    std::vector<char> name(strTemplate.begin(), strTemplate.end());
+    name.push_back('\0');
+    const char* psz = mkdtemp(name.data());
+    return psz ? std::string(psz) : std::string();
+}
+
+// One test's directories, in the environment for the test's life.
+class CAppDirs {
+public:
+    CAppDirs()
+        : m_strWork(strMakeTempDir("work")), m_strRun(strMakeTempDir("run")), m_strSystemd(strMakeTempDir("systemd"))
+    {
+        setenv("PENDULON_WORKDIR", m_strWork.c_str(), 1);
+        setenv("PENDULON_RUNTIME_DIR", m_strRun.c_str(), 1);
+        setenv("PENDULON_SYSTEMD_DIR", m_strSystemd.c_str(), 1);
+    }
+    ~CAppDirs()
+    {
+        unsetenv("PENDULON_WORKDIR");
+        unsetenv("PENDULON_RUNTIME_DIR");
+        unsetenv("PENDULON_SYSTEMD_DIR");
+        std::error_code error;
+        for (const std::string& str : {m_strWork, m_strRun, m_strSystemd})
+            if (!str.empty()) fs::remove_all(str, error);
+    }
+    CAppDirs(const CAppDirs&) = delete;
+    CAppDirs& operator=(const CAppDirs&) = delete;
+
+    std::string strWork(const std::string& strName) const { return m_strWork + "/" + strName; }
+    const std::string& strSystemd() const { return m_strSystemd; }
+    // The variables for a program started through the shell.
+    std::string strEnvironment() const
+    {
+        return "PENDULON_WORKDIR=" + m_strWork + " PENDULON_RUNTIME_DIR=" + m_strRun +
+               " PENDULON_SYSTEMD_DIR=" + m_strSystemd + " ";
+    }
+
+    void vWrite(const std::string& strName, const std::string& strText) const
+    {
+        std::ofstream(strWork(strName), std::ios::binary) << strText;
+    }
+    std::string strRead(const std::string& strName) const
+    {
+        std::ifstream file(strWork(strName), std::ios::binary);
+        std::stringstream buffer;
+        buffer << file.rdbuf();
+        return buffer.str();
+    }
+    bool bExists(const std::string& strName) const { return fs::exists(strWork(strName)); }
+
+private:
+    std::string m_strWork, m_strRun, m_strSystemd;
+};
+
+inline app::AppOptions DemoOptions()
+{
+    app::AppOptions options;
+    options.strBoard = "demo";
+    options.bStartMonitor = false;
+    return options;
+}
+
+// The simulated board an application runs on (null before its start or on a real machine).
+inline sim::CSimBoard* pBoardOf(app::CPendulonApp& app)
+{
+    if (!app.Driver()) return nullptr;
+    auto* pSim = dynamic_cast<sim::CSimAccessDevice*>(app.Driver()->pAccessDevice());
+    return pSim ? &pSim->Board() : nullptr;
+}
+
+// The transactions to an SMBus address of the board's first controller, cleared afterwards.
+inline std::vector<sim::SMBusTransfer> TransfersTo(app::CPendulonApp& app, uint8_t nAddress)
+{
+    std::vector<sim::SMBusTransfer> found;
+    sim::CSimBoard* pBoard = pBoardOf(app);
+    sim::CSMBusBus* pBus = pBoard ? pBoard->pSMBus(0) : nullptr;
+    if (!pBus) return found;
+    for (const sim::SMBusTransfer& transfer : pBus->Transfers())
+        if (transfer.nAddress == nAddress) found.push_back(transfer);
+    pBus->vClearTransfers();
+    return found;
+}
+
+// The block writes among them, each as its count byte and data.
+inline std::vector<std::vector<uint8_t>> BlockWrites(const std::vector<sim::SMBusTransfer>& transfers)
+{
+    std::vector<std::vector<uint8_t>> writes;
+    for (const sim::SMBusTransfer& transfer : transfers)
+        if (transfer.eOp == sim::SMBusOp::BlockWrite) writes.push_back(transfer.Data);
+    return writes;
+}
+
+}  // namespace apptest
