@@ -277,8 +277,68 @@ check_cpu() {
     same "cpu vendor, family, model, stepping against /proc/cpuinfo" \
         "$(cpuinfo_field vendor_id) $(cpuinfo_field 'cpu family') $(cpuinfo_field model) $(cpuinfo_field stepping)" \
         "$(echo "$json" | jq -r '"\(.vendor) \(.ext_family) \(.ext_model) \(.stepping)"')"
-    same "cpu brand against /proc/cpuinfo" "$(cpuinfo_field 'model name')" \
-        "$(echo "$json" | jq -r '.brand // empty' | sed 's/ *$//')"
+    brand=$(echo "$json" | jq -r '.brand // empty' | sed 's/ *$//')
+    peer=$(cpuinfo_field 'model name')
+    # Without a brand string (no leaf 0x80000004) the kernel shows "family/model" instead.
+    if [ -z "$brand" ] && echo "$peer" | grep -qE '^[0-9a-f]+/[0-9a-f]+$'; then
+        pass "cpu brand: none, and the kernel shows family/model ($peer) instead"
+    else
+        same "cpu brand against /proc/cpuinfo" "$peer" "$brand"
+    fi
+}
+
+# The multiplier the processor's family reads, worked out here from the same MSRs read raw,
+# with the fall-backs of the family: an MSR the emulator does not implement must fail cleanly
+# and leave the next source (or no multiplier at all), never a made-up number. Core 2: the
+# SpeedStep status (0x198 bits 8-15, with "est"), else 0x2A bits 22-26. K8 (family 15, no
+# FID/VID control): 0xC0010015 bits 24-29 as 4 + FID / 2. Other families: the command only has
+# to succeed.
+msr_value() {
+    v=$($cli raw msr "$1" 2>/dev/null) || return 1
+    case $v in '' | *[!0-9a-f]*) echo "?"; return 0 ;; esac  # not a value: caught by the comparison
+    echo "$v"
+}
+check_cpu_multiplier() {
+    if ! has_command cpu; then
+        skip "cpu multiplier: pendulon-cli has no cpu command yet"
+        return
+    fi
+    json=$($cli --json cpu 2>/tmp/cpu.err)
+    status=$?
+    if [ $status -ne 0 ] || [ -z "$json" ]; then
+        fail "cpu multiplier: 'pendulon-cli --json cpu' failed (exit $status): $(oneline "$(cat /tmp/cpu.err)")"
+        return
+    fi
+    shown=$(echo "$json" | jq -r 'if .multiplier == null then "none" else (.multiplier * 10 | round | tostring) end')
+    vendor=$(cpuinfo_field vendor_id)
+    family=$(cpuinfo_field 'cpu family')
+    model=$(cpuinfo_field model)
+    expected=""
+    if [ "$vendor" = GenuineIntel ] && [ "$family" = 6 ] && { [ "$model" = 15 ] || [ "$model" = 22 ]; }; then
+        expected=none
+        if grep -q '^flags.* est' /proc/cpuinfo && v=$(msr_value 198) && [ "$v" != "?" ] &&
+            [ $(((0x$v >> 8) & 0xff)) -gt 0 ]; then
+            expected=$((((0x$v >> 8) & 0xff) * 10))
+        elif v=$(msr_value 2a); then
+            expected="?"
+            [ "$v" = "?" ] || expected=$((((0x$v >> 22) & 31) * 10))
+            [ "$expected" != 0 ] || expected=none
+        fi
+    elif [ "$vendor" = AuthenticAMD ] && [ "$family" = 15 ] && ! grep -q '^power management:.*[fv]id' /proc/cpuinfo; then
+        expected=none
+        if v=$(msr_value c0010015); then
+            expected="?"
+            [ "$v" = "?" ] || expected=$((40 + ((0x$v >> 24) & 63) * 5))
+        fi
+    fi
+    if [ -z "$expected" ]; then
+        case $shown in
+        none | [1-9]*) pass "cpu multiplier of this family: $shown/10 (the command succeeded)" ;;
+        *) fail "cpu multiplier: not a multiplier: $(oneline "$shown")" ;;
+        esac
+        return
+    fi
+    same "cpu multiplier (x10) against the MSRs read raw" "$expected" "$shown"
 }
 
 # The SMBus: pendulon-cli drives the controller with no kernel driver bound, then the kernel's
@@ -442,6 +502,11 @@ check_smbus() (
     same_shown "smbus --force get 0x50 0 b beside $module against i2cget" get.peer forced.ours
 )
 
+# VM_CHECKS names a subset (e.g. "cpu cpu_multiplier" for the runs with other processors).
+if [ -n "${VM_CHECKS:-}" ]; then
+    for name in $VM_CHECKS; do "check_$name"; done
+    exit 0
+fi
 check_pci_registers
 check_pci_list
 check_chipset
@@ -452,5 +517,6 @@ check_ports_against_devport
 check_memory
 check_msr
 check_cpu
+check_cpu_multiplier
 check_smbus
 exit 0
