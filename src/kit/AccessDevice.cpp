@@ -1,4 +1,5 @@
 #include "kit/AccessDevice.h"
+#include "kit/Timer.h"
 
 #include <cstring>
 
@@ -175,6 +176,7 @@ bool CAccessDevice::bMeasureAPICClock(uint16_t wPMPort, uint32_t dwApicBase, flo
         dwCount = dwCountNow;
         if (nGuard > 10000000 || (nGuard > 100000 && qwPMTicks == 0)) return false;  // no timer counting
     }
+    vAddMeasurementWindow(double(qwPMTicks) / (PM_TIMER_MHZ * 1e6));
     if (qwApicTicks == 0) return false;
     fMHz = static_cast<float>(double(qwApicTicks) * dwDivider / double(qwPMTicks) * PM_TIMER_MHZ);
     return true;

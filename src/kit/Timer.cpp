@@ -1,6 +1,19 @@
 #include "kit/Timer.h"
 
+#include <atomic>
+
 #include "platform/Clock.h"
+
+namespace {
+std::atomic<uint64_t> s_qwMeasurementWindowNs{0};
+}
+
+uint64_t qwMeasurementWindowNs() { return s_qwMeasurementWindowNs.load(std::memory_order_relaxed); }
+
+void vAddMeasurementWindow(double dSeconds)
+{
+    if (dSeconds > 0.0) s_qwMeasurementWindowNs.fetch_add(uint64_t(dSeconds * 1e9), std::memory_order_relaxed);
+}
 
 int CTimer::Calibrate(CTimer* pReference)
 {
@@ -23,6 +36,7 @@ int CTimer::Calibrate(CTimer* pReference)
     double dR1 = pReference->Read();
     if (dT1 < 0.0 || dR1 < 0.0) return 0;
     if (dR0 > dR1) dR1 += pReference->m_dWrap;
+    vAddMeasurementWindow((dR1 - dR0) / pReference->m_dFrequency);
     m_dFrequency = (dT1 - dT0) * pReference->m_dFrequency / (dR1 - dR0);
     return 1;
 }

@@ -17,3 +17,10 @@ public:
     double m_dFrequency;  // ticks per second; -1.0 when unknown
     double m_dWrap;       // added to a reading below an earlier one; 0 for counters that do not wrap
 };
+
+// The time spent in measurement windows so far (calibrations and the driver's clock
+// measurements spin over a window of their reference), in nanoseconds of that reference. It is
+// waiting the measurements need, as a sleep is: the benchmarks tell it apart from what the
+// program adds.
+uint64_t qwMeasurementWindowNs();
+void vAddMeasurementWindow(double dSeconds);
