@@ -6,13 +6,18 @@
 
 namespace app {
 
+void vBuildPCI(ORVEXSDK* pKit)
+{
+    if (pKit->CreatePCIInterface()) {
+        if (CInterface* pPCI = pKit->FindInterface(INTERFACE_PCI)) pPCI->Scan();
+    }
+}
+
 void vBuildKit(ORVEXSDK* pKit)
 {
     pKit->CreateACPIInterface();
     pKit->CreateCPUInterface();
-    if (pKit->CreatePCIInterface()) {
-        if (CInterface* pPCI = pKit->FindInterface(INTERFACE_PCI)) pPCI->Scan();
-    }
+    vBuildPCI(pKit);
     pKit->CreateChipsetInterface();
     if (pKit->CreateSMBusInterface()) pKit->m_pSMBusInterface->DetectMultiplexer();
     pKit->CreateDMIInterface();

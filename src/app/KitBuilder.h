@@ -8,5 +8,8 @@ class ORVEXSDK;
 namespace app {
 
 void vBuildKit(ORVEXSDK* pKit);
+// The PCI interface and its scan alone, for what needs nothing else (a listing such as
+// lspci's should not wait for the processors' discovery and its 50 ms per processor).
+void vBuildPCI(ORVEXSDK* pKit);
 
 }  // namespace app

@@ -156,7 +156,7 @@ int nRunPCI(const PCIOptions& options, const GlobalOptions& global)
     CSession session(global);
     if (int n = session.nStart()) return n;
     if (!session.bBegin()) return EXIT_FAILED;
-    session.vBuildKit();
+    session.vBuildPCI();
     const bool bHasInterface = ORVEXSDK::Instance()->m_pPCIInterface != nullptr;
     const std::vector<CPCIDevice*> devices = PCIDevices();
     // The plain listing needs the headers only; the rest is read while the device is open.

@@ -98,6 +98,11 @@ void CSession::vBuildKit()
     app::vBuildKit(ORVEXSDK::Instance());
 }
 
+void CSession::vBuildPCI()
+{
+    app::vBuildPCI(ORVEXSDK::Instance());
+}
+
 void CSession::vEnsurePCISpace()
 {
     // The configuration space through ports 0xCF8/0xCFC, as the PCI interface registers it.

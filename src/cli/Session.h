@@ -36,6 +36,8 @@ public:
 
     // Inside bBegin/vEnd: builds every interface of the kit as the program does at start.
     void vBuildKit();
+    // Inside bBegin/vEnd: the PCI interface and its scan only.
+    void vBuildPCI();
     // Inside bBegin/vEnd: only the PCI configuration space, for raw access without a scan.
     void vEnsurePCISpace();
 
