@@ -109,13 +109,15 @@ void vReadDwords(CPCIInterface& pci, const CPCIDevice& device, uint32_t dwFrom, 
 }
 
 // A record for a function that answered: its header, layout and class name. The rest of the
-// configuration waits for ReadDetails.
-CPCIDevice* pReadFunction(CPCIInterface& pci, uint32_t dwBus, uint32_t dwDevice, uint32_t dwFunction)
+// configuration waits for ReadDetails. dwIDs is the first dword, already read by the probe (the
+// vendor and device ids are read-only, so a second read could only return the same).
+CPCIDevice* pReadFunction(CPCIInterface& pci, uint32_t dwBus, uint32_t dwDevice, uint32_t dwFunction, uint32_t dwIDs)
 {
     CPCIDevice* pDevice = new CPCIDevice(uint8_t(dwBus), uint8_t(dwDevice), uint8_t(dwFunction));
     pDevice->m_pConfig = new uint8_t[PCI_CONFIG_SIZE];
     std::memset(pDevice->m_pConfig, 0xFF, PCI_CONFIG_SIZE);
-    vReadDwords(pci, *pDevice, 0, 0x10, pDevice->m_pConfig);
+    for (unsigned i = 0; i < 4; ++i) pDevice->m_pConfig[i] = uint8_t(dwIDs >> (8 * i));
+    vReadDwords(pci, *pDevice, 4, 0x10, pDevice->m_pConfig);
     pDevice->m_pCommonHeader->Parse(pDevice->m_pConfig);
     vReadDwords(pci, *pDevice, 0x10, dwHeaderBytes(pDevice->m_pCommonHeader->m_bHeaderType), pDevice->m_pConfig);
 
@@ -156,7 +158,8 @@ void CPCIInterface::Scan()
         const uint32_t dwBus = i >> 5, dwDevice = i & 31;
         for (uint32_t dwFunction = 0; dwFunction < nFunctions; ++dwFunction) {
             CPCIDevice* pKnown = FindDevice(dwBus, dwDevice, dwFunction);
-            if ((ReadConfig(dwBus, dwDevice, dwFunction, 0) & 0xFFFF) == 0xFFFF) {
+            const uint32_t dwIDs = ReadConfig(dwBus, dwDevice, dwFunction, 0);
+            if ((dwIDs & 0xFFFF) == 0xFFFF) {
                 if (pKnown) pKit->m_pDeviceList->Remove(pKnown);
                 continue;
             }
@@ -164,7 +167,7 @@ void CPCIInterface::Scan()
                 if (dwFunction == 0 && pKnown->m_pCommonHeader->m_bHeaderType < MULTI_FUNCTION) break;
                 continue;
             }
-            CPCIDevice* pDevice = pReadFunction(*this, dwBus, dwDevice, dwFunction);
+            CPCIDevice* pDevice = pReadFunction(*this, dwBus, dwDevice, dwFunction, dwIDs);
             pKit->AddDevice(pDevice);
             if (dwFunction == 0 && pDevice->m_pCommonHeader->m_bHeaderType < MULTI_FUNCTION) break;
         }
