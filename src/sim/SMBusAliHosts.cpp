@@ -172,20 +172,14 @@ void CAliM1563SMBusHost::vStart(uint64_t qwNow)
     m_bEndData1 = m_bData1;
     m_bEndBlockData = m_bBlockData;
     m_bEndLast = false;
-    SMBusStatus eStatus;
-    uint64_t qwWire;
-    if (nProtocol == PROTOCOL_BYTE_DATA) {
-        eStatus = bRead ? m_pBus->ReadByteData(nTarget, m_bCommand, m_bEndData0)
-                        : m_pBus->WriteByteData(nTarget, m_bCommand, m_bData0);
-        qwWire = bRead ? CSMBusBus::qwWireNs(4, 2) : CSMBusBus::qwWireNs(3);
-    } else if (nProtocol == PROTOCOL_WORD_DATA) {
-        eStatus = bRead ? m_pBus->ReadWordData(nTarget, m_bCommand, m_bEndData0, m_bEndData1)
-                        : m_pBus->WriteWordData(nTarget, m_bCommand, m_bData0, m_bData1);
-        qwWire = bRead ? CSMBusBus::qwWireNs(5, 2) : CSMBusBus::qwWireNs(4);
-    } else {  // a protocol this emulation does not run
-        m_bStatus |= M1563_FAILED;
+    if (nProtocol != PROTOCOL_BYTE_DATA && nProtocol != PROTOCOL_WORD_DATA) {
+        m_bStatus |= M1563_FAILED;  // a protocol this emulation does not run
         return;
     }
+    uint64_t qwWire;
+    const SMBusStatus eStatus = m_pBus->SimpleTransfer(
+        nProtocol == PROTOCOL_BYTE_DATA ? CSMBusBus::Simple::ByteData : CSMBusBus::Simple::WordData, nTarget, bRead,
+        m_bCommand, m_bData0, m_bData1, m_bEndData0, m_bEndData1, qwWire);
     m_bEndStatus = bM1563Outcome(eStatus);
     m_Cycle.vStart(qwNow, qwWire, eStatus == SMBusStatus::Hung);
 }
@@ -286,23 +280,15 @@ void CAliM7101SMBusHost::vStart(uint64_t qwNow)
     const bool bRead = m_bAddress & 1;
     m_bEndData0 = m_bData0;
     m_bEndData1 = m_bData1;
-    SMBusStatus eStatus;
-    uint64_t qwWire;
-    switch ((m_bControl >> 4) & 7) {
-    case PROTOCOL_BYTE_DATA:
-        eStatus = bRead ? m_pBus->ReadByteData(nTarget, m_bCommand, m_bEndData0)
-                        : m_pBus->WriteByteData(nTarget, m_bCommand, m_bData0);
-        qwWire = bRead ? CSMBusBus::qwWireNs(4, 2) : CSMBusBus::qwWireNs(3);
-        break;
-    case PROTOCOL_WORD_DATA:
-        eStatus = bRead ? m_pBus->ReadWordData(nTarget, m_bCommand, m_bEndData0, m_bEndData1)
-                        : m_pBus->WriteWordData(nTarget, m_bCommand, m_bData0, m_bData1);
-        qwWire = bRead ? CSMBusBus::qwWireNs(5, 2) : CSMBusBus::qwWireNs(4);
-        break;
-    default:  // a protocol this emulation does not run
-        m_bStatus |= M7101_TERMINATED;
+    const unsigned nProtocol = (m_bControl >> 4) & 7;
+    if (nProtocol != PROTOCOL_BYTE_DATA && nProtocol != PROTOCOL_WORD_DATA) {
+        m_bStatus |= M7101_TERMINATED;  // a protocol this emulation does not run
         return;
     }
+    uint64_t qwWire;
+    const SMBusStatus eStatus = m_pBus->SimpleTransfer(
+        nProtocol == PROTOCOL_BYTE_DATA ? CSMBusBus::Simple::ByteData : CSMBusBus::Simple::WordData, nTarget, bRead,
+        m_bCommand, m_bData0, m_bData1, m_bEndData0, m_bEndData1, qwWire);
     m_bEndStatus = bM7101Outcome(eStatus);
     m_Cycle.vStart(qwNow, qwWire, eStatus == SMBusStatus::Hung);
 }

@@ -53,27 +53,24 @@ void CAmd756SMBusHost::vStart(uint64_t qwNow)
     const bool bRead = m_Registers[REG_ADDRESS] & 1;
     const uint8_t bCommand = m_Registers[REG_COMMAND];
     uint8_t bData0 = m_Registers[REG_DATA], bData1 = m_Registers[REG_DATA + 1];
-    SMBusStatus eStatus;
-    uint64_t qwWire;
+    CSMBusBus::Simple eKind;
     switch (m_Registers[REG_ENABLE] & 7) {
     case CYCLE_QUICK:
-        eStatus = m_pBus->Quick(nTarget, bRead);
-        qwWire = CSMBusBus::qwWireNs(1);
+        eKind = CSMBusBus::Simple::Quick;
         break;
     case CYCLE_BYTE_DATA:
-        eStatus = bRead ? m_pBus->ReadByteData(nTarget, bCommand, bData0)
-                        : m_pBus->WriteByteData(nTarget, bCommand, bData0);
-        qwWire = bRead ? CSMBusBus::qwWireNs(4, 2) : CSMBusBus::qwWireNs(3);
+        eKind = CSMBusBus::Simple::ByteData;
         break;
     case CYCLE_WORD_DATA:
-        eStatus = bRead ? m_pBus->ReadWordData(nTarget, bCommand, bData0, bData1)
-                        : m_pBus->WriteWordData(nTarget, bCommand, bData0, bData1);
-        qwWire = bRead ? CSMBusBus::qwWireNs(5, 2) : CSMBusBus::qwWireNs(4);
+        eKind = CSMBusBus::Simple::WordData;
         break;
     default:  // a cycle type this emulation does not run
         m_wStatus |= STATUS_ABORT;
         return;
     }
+    uint64_t qwWire;
+    const SMBusStatus eStatus =
+        m_pBus->SimpleTransfer(eKind, nTarget, bRead, bCommand, bData0, bData1, bData0, bData1, qwWire);
     m_wEndData = uint16_t(bData0 | bData1 << 8);
     switch (eOutcome(eStatus)) {
     case SMBusOutcome::Done:

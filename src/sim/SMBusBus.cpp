@@ -155,6 +155,23 @@ SMBusStatus CSMBusBus::WriteWordData(uint8_t nAddress, uint8_t bCommand, uint8_t
     return vRecord(SMBusOp::WriteWord, nChannel, nAddress, bCommand, {bData0, bData1}, eStatus);
 }
 
+SMBusStatus CSMBusBus::SimpleTransfer(Simple eKind, uint8_t nAddress, bool bRead, uint8_t bCommand, uint8_t bOut0,
+                                      uint8_t bOut1, uint8_t& bIn0, uint8_t& bIn1, uint64_t& qwWire)
+{
+    switch (eKind) {
+    case Simple::Quick:
+        qwWire = qwWireNs(1);
+        return Quick(nAddress, bRead);
+    case Simple::ByteData:
+        qwWire = bRead ? qwWireNs(4, 2) : qwWireNs(3);
+        return bRead ? ReadByteData(nAddress, bCommand, bIn0) : WriteByteData(nAddress, bCommand, bOut0);
+    case Simple::WordData:
+        break;
+    }
+    qwWire = bRead ? qwWireNs(5, 2) : qwWireNs(4);
+    return bRead ? ReadWordData(nAddress, bCommand, bIn0, bIn1) : WriteWordData(nAddress, bCommand, bOut0, bOut1);
+}
+
 SMBusStatus CSMBusBus::BlockRead(uint8_t nAddress, uint8_t bCommand, SMBusBlock& block)
 {
     SMBusStatus eStatus;

@@ -82,6 +82,13 @@ public:
     // nCount data bytes after the count byte (which is nCount).
     SMBusStatus BlockWrite(uint8_t nAddress, uint8_t bCommand, const uint8_t* pData, uint8_t nCount);
 
+    // The quick, byte-data and word-data transactions as every host runs them: a write sends
+    // bOut0 (and bOut1), a read fills bIn0 (and bIn1) on Ok. qwWireNs is set to the time the
+    // transaction takes on the wire.
+    enum class Simple { Quick, ByteData, WordData };
+    SMBusStatus SimpleTransfer(Simple eKind, uint8_t nAddress, bool bRead, uint8_t bCommand, uint8_t bOut0,
+                               uint8_t bOut1, uint8_t& bIn0, uint8_t& bIn1, uint64_t& qwWireNs);
+
     // Board time a transaction of nBytes bytes on the wire takes (address bytes, command,
     // count and data), with nStarts starts (2 for the reads that turn the bus round).
     static uint64_t qwWireNs(unsigned nBytes, unsigned nStarts = 1)

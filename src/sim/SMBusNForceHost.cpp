@@ -40,28 +40,25 @@ void CNForceSMBusHost::vStart(uint64_t qwNow)
     m_bStatus = 0;
     m_bEndData0 = m_bData0;
     m_bEndData1 = m_bData1;
-    SMBusStatus eStatus;
-    uint64_t qwWire;
+    CSMBusBus::Simple eKind;
     switch ((m_bProtocol >> 1) & 7) {
     case KIND_QUICK:
-        eStatus = m_pBus->Quick(nTarget, bRead);
-        qwWire = CSMBusBus::qwWireNs(1);
+        eKind = CSMBusBus::Simple::Quick;
         break;
     case KIND_BYTE_DATA:
-        eStatus = bRead ? m_pBus->ReadByteData(nTarget, m_bCommand, m_bEndData0)
-                        : m_pBus->WriteByteData(nTarget, m_bCommand, m_bData0);
-        qwWire = bRead ? CSMBusBus::qwWireNs(4, 2) : CSMBusBus::qwWireNs(3);
+        eKind = CSMBusBus::Simple::ByteData;
         break;
     case KIND_WORD_DATA:
-        eStatus = bRead ? m_pBus->ReadWordData(nTarget, m_bCommand, m_bEndData0, m_bEndData1)
-                        : m_pBus->WriteWordData(nTarget, m_bCommand, m_bData0, m_bData1);
-        qwWire = bRead ? CSMBusBus::qwWireNs(5, 2) : CSMBusBus::qwWireNs(4);
+        eKind = CSMBusBus::Simple::WordData;
         break;
     default:  // a protocol this emulation does not run: done at once, without an answer
         m_bStatus = STATUS_DONE | OUTCOME_NO_ACK;
         m_bProtocol = 0;
         return;
     }
+    uint64_t qwWire;
+    const SMBusStatus eStatus = m_pBus->SimpleTransfer(eKind, nTarget, bRead, m_bCommand, m_bData0, m_bData1,
+                                                       m_bEndData0, m_bEndData1, qwWire);
     switch (eOutcome(eStatus)) {
     case SMBusOutcome::Done:
         m_bEndStatus = STATUS_DONE;

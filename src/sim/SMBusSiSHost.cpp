@@ -120,19 +120,15 @@ void CSiSSMBusHost::vStart(uint8_t bCode, uint64_t qwNow)
     m_EndData = {m_Data[0], m_Data[1]};
     switch (bCode) {
     case START_BYTE_DATA:
+    case START_WORD_DATA: {
         m_eJob = EJob::Data;
-        eStatus = bRead ? m_pBus->ReadByteData(nTarget, m_bCommand, m_EndData[0])
-                        : m_pBus->WriteByteData(nTarget, m_bCommand, m_Data[0]);
-        m_Cycle.vStart(qwNow, bRead ? CSMBusBus::qwWireNs(4, 2) : CSMBusBus::qwWireNs(3),
-                       eStatus == SMBusStatus::Hung);
+        uint64_t qwWire;
+        eStatus = m_pBus->SimpleTransfer(
+            bCode == START_BYTE_DATA ? CSMBusBus::Simple::ByteData : CSMBusBus::Simple::WordData, nTarget, bRead,
+            m_bCommand, m_Data[0], m_Data[1], m_EndData[0], m_EndData[1], qwWire);
+        m_Cycle.vStart(qwNow, qwWire, eStatus == SMBusStatus::Hung);
         break;
-    case START_WORD_DATA:
-        m_eJob = EJob::Data;
-        eStatus = bRead ? m_pBus->ReadWordData(nTarget, m_bCommand, m_EndData[0], m_EndData[1])
-                        : m_pBus->WriteWordData(nTarget, m_bCommand, m_Data[0], m_Data[1]);
-        m_Cycle.vStart(qwNow, bRead ? CSMBusBus::qwWireNs(5, 2) : CSMBusBus::qwWireNs(4),
-                       eStatus == SMBusStatus::Hung);
-        break;
+    }
     case START_BLOCK:
         m_Block.clear();
         m_nDone = 0;

@@ -68,20 +68,19 @@ void CViaSMBusHost::vStart(uint64_t qwNow)
     m_bPendingBuffer = false;
     SMBusStatus eStatus = SMBusStatus::Ok;
     uint64_t qwWire = 0;
+    const auto simple = [&](CSMBusBus::Simple eKind) {
+        eStatus = m_pBus->SimpleTransfer(eKind, nTarget, bRead, m_bCommand, m_bData0, m_bData1, m_bPendingData0,
+                                         m_bPendingData1, qwWire);
+    };
     switch ((m_bControl >> 2) & 7) {
     case PROTOCOL_QUICK:
-        eStatus = m_pBus->Quick(nTarget, bRead);
-        qwWire = CSMBusBus::qwWireNs(1);
+        simple(CSMBusBus::Simple::Quick);
         break;
     case PROTOCOL_BYTE_DATA:
-        eStatus = bRead ? m_pBus->ReadByteData(nTarget, m_bCommand, m_bPendingData0)
-                        : m_pBus->WriteByteData(nTarget, m_bCommand, m_bData0);
-        qwWire = bRead ? CSMBusBus::qwWireNs(4, 2) : CSMBusBus::qwWireNs(3);
+        simple(CSMBusBus::Simple::ByteData);
         break;
     case PROTOCOL_WORD_DATA:
-        eStatus = bRead ? m_pBus->ReadWordData(nTarget, m_bCommand, m_bPendingData0, m_bPendingData1)
-                        : m_pBus->WriteWordData(nTarget, m_bCommand, m_bData0, m_bData1);
-        qwWire = bRead ? CSMBusBus::qwWireNs(5, 2) : CSMBusBus::qwWireNs(4);
+        simple(CSMBusBus::Simple::WordData);
         break;
     case PROTOCOL_BLOCK:
         if (bRead) {
