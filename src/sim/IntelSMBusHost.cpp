@@ -9,14 +9,9 @@ namespace sim {
 
 namespace {
 
+using namespace intel_layout;
+
 enum : unsigned {
-    REG_STATUS = 0x00,
-    REG_CONTROL = 0x02,
-    REG_COMMAND = 0x03,
-    REG_ADDRESS = 0x04,
-    REG_DATA0 = 0x05,
-    REG_DATA1 = 0x06,
-    REG_BLOCK_DATA = 0x07,
     REG_AUX_STATUS = 0x0C,
     REG_AUX_CONTROL = 0x0D,
 };
@@ -104,20 +99,13 @@ void CIntelSMBusHost::vOut(uint16_t wPort, unsigned nWidth, uint32_t dwValue, co
 uint8_t CIntelSMBusHost::bRead(unsigned nRegister, uint64_t qwNow)
 {
     vCatchUp(qwNow);
+    if (uint8_t bValue; m_Transfer.bRead(nRegister, bValue)) return bValue;
     switch (nRegister) {
     case REG_STATUS:
         return uint8_t(m_bStatus | (m_ePhase == EPhase::Idle ? 0 : STATUS_BUSY));
     case REG_CONTROL:
         m_nBufferIndex = 0;
         return uint8_t(m_bControl & ~CONTROL_START);
-    case REG_COMMAND:
-        return m_bCommand;
-    case REG_ADDRESS:
-        return m_bAddress;
-    case REG_DATA0:
-        return m_bData0;
-    case REG_DATA1:
-        return m_bData1;
     case REG_BLOCK_DATA:
         if (m_bICH4 && (m_bAuxControl & AUX_BLOCK_BUFFER))
             return m_Buffer[m_nBufferIndex++ % MAX_BLOCK];
@@ -134,6 +122,7 @@ uint8_t CIntelSMBusHost::bRead(unsigned nRegister, uint64_t qwNow)
 void CIntelSMBusHost::vWrite(unsigned nRegister, uint8_t bValue, uint64_t qwNow)
 {
     vCatchUp(qwNow);
+    if (m_Transfer.bWrite(nRegister, bValue)) return;
     switch (nRegister) {
     case REG_STATUS: {
         bool bReleases = (bValue & STATUS_BYTE_DONE) && (m_bStatus & STATUS_BYTE_DONE);
@@ -151,18 +140,6 @@ void CIntelSMBusHost::vWrite(unsigned nRegister, uint8_t bValue, uint64_t qwNow)
                    bHostEnabled()) {
             vStart(qwNow);
         }
-        break;
-    case REG_COMMAND:
-        m_bCommand = bValue;
-        break;
-    case REG_ADDRESS:
-        m_bAddress = bValue;
-        break;
-    case REG_DATA0:
-        m_bData0 = bValue;
-        break;
-    case REG_DATA1:
-        m_bData1 = bValue;
         break;
     case REG_BLOCK_DATA:
         if (m_bICH4 && (m_bAuxControl & AUX_BLOCK_BUFFER))
@@ -212,15 +189,15 @@ void CIntelSMBusHost::vComplete()
     m_ePhase = EPhase::Idle;
     m_bStatus |= m_bEndStatus;
     if (m_bSetData0)
-        m_bData0 = m_bEndData0;
+        m_Transfer.bData0 = m_bEndData0;
     if (m_bSetData1)
-        m_bData1 = m_bEndData1;
+        m_Transfer.bData1 = m_bEndData1;
 }
 
 void CIntelSMBusHost::vStart(uint64_t qwNow)
 {
-    uint8_t nAddress = uint8_t(m_bAddress >> 1);
-    bool bRead = m_bAddress & 1;
+    uint8_t nAddress = uint8_t(m_Transfer.bAddress >> 1);
+    bool bRead = m_Transfer.bAddress & 1;
     m_bSetData0 = m_bSetData1 = false;
     m_bEndStatus = STATUS_INTR;
     SMBusStatus eStatus = SMBusStatus::Ok;
@@ -233,11 +210,11 @@ void CIntelSMBusHost::vStart(uint64_t qwNow)
     case PROTOCOL_BYTE_DATA:
         if (bRead) {
             uint8_t b = 0;
-            eStatus = m_pBus->ReadByteData(nAddress, m_bCommand, b);
+            eStatus = m_pBus->ReadByteData(nAddress, m_Transfer.bCommand, b);
             m_bEndData0 = b;
             m_bSetData0 = eStatus == SMBusStatus::Ok;
         } else {
-            eStatus = m_pBus->WriteByteData(nAddress, m_bCommand, m_bData0);
+            eStatus = m_pBus->WriteByteData(nAddress, m_Transfer.bCommand, m_Transfer.bData0);
         }
         if (eStatus != SMBusStatus::Ok)
             return vFailAt(eStatus, qwNow, eStatus == SMBusStatus::DataNack ? 3 : 1);
@@ -245,12 +222,12 @@ void CIntelSMBusHost::vStart(uint64_t qwNow)
     case PROTOCOL_WORD_DATA:
         if (bRead) {
             uint8_t b0 = 0, b1 = 0;
-            eStatus = m_pBus->ReadWordData(nAddress, m_bCommand, b0, b1);
+            eStatus = m_pBus->ReadWordData(nAddress, m_Transfer.bCommand, b0, b1);
             m_bEndData0 = b0;
             m_bEndData1 = b1;
             m_bSetData0 = m_bSetData1 = eStatus == SMBusStatus::Ok;
         } else {
-            eStatus = m_pBus->WriteWordData(nAddress, m_bCommand, m_bData0, m_bData1);
+            eStatus = m_pBus->WriteWordData(nAddress, m_Transfer.bCommand, m_Transfer.bData0, m_Transfer.bData1);
         }
         if (eStatus != SMBusStatus::Ok)
             return vFailAt(eStatus, qwNow, eStatus == SMBusStatus::DataNack ? 3 : 1);
@@ -266,12 +243,12 @@ void CIntelSMBusHost::vStart(uint64_t qwNow)
 
 void CIntelSMBusHost::vStartBlock(uint64_t qwNow)
 {
-    uint8_t nAddress = uint8_t(m_bAddress >> 1);
-    bool bRead = m_bAddress & 1;
+    uint8_t nAddress = uint8_t(m_Transfer.bAddress >> 1);
+    bool bRead = m_Transfer.bAddress & 1;
     bool bBuffered = m_bICH4 && (m_bAuxControl & AUX_BLOCK_BUFFER);
     if (bRead) {
         m_Block = SMBusBlock();
-        SMBusStatus eStatus = m_pBus->BlockRead(nAddress, m_bCommand, m_Block);
+        SMBusStatus eStatus = m_pBus->BlockRead(nAddress, m_Transfer.bCommand, m_Block);
         if (eStatus != SMBusStatus::Ok)
             return vFailAt(eStatus, qwNow, eStatus == SMBusStatus::DataNack ? 2 : 1);
         if (bBuffered) {
@@ -291,13 +268,13 @@ void CIntelSMBusHost::vStartBlock(uint64_t qwNow)
         m_nNextByte = 0;
         return vRun(EJob::ByteRead, qwNow, CSMBusBus::qwWireNs(5, 2));
     }
-    unsigned nCount = m_bData0;
+    unsigned nCount = m_Transfer.bData0;
     if (nCount == 0 || nCount > MAX_BLOCK) {
         m_bEndStatus = STATUS_DEVICE_ERROR;
         return vRun(EJob::Simple, qwNow, 0);
     }
     if (bBuffered) {
-        SMBusStatus eStatus = m_pBus->BlockWrite(nAddress, m_bCommand, m_Buffer.data(), uint8_t(nCount));
+        SMBusStatus eStatus = m_pBus->BlockWrite(nAddress, m_Transfer.bCommand, m_Buffer.data(), uint8_t(nCount));
         if (eStatus != SMBusStatus::Ok)
             return vFailAt(eStatus, qwNow, eStatus == SMBusStatus::DataNack ? 3 : 1);
         return vRun(EJob::BufferedWrite, qwNow, CSMBusBus::qwWireNs(3 + nCount));
@@ -315,7 +292,7 @@ void CIntelSMBusHost::vByteFinished()
 {
     if (m_eJob == EJob::ByteRead) {
         if (m_nNextByte == 0)
-            m_bData0 = m_Block.nCount;
+            m_Transfer.bData0 = m_Block.nCount;
         m_bBlockData = m_Block.bAt(m_nNextByte++);
         m_bStatus |= STATUS_BYTE_DONE;
         if (m_bControl & CONTROL_LAST_BYTE) {
@@ -333,8 +310,8 @@ void CIntelSMBusHost::vByteFinished()
         return;
     }
     // Every byte is out: the device takes the block as a whole.
-    uint8_t nAddress = uint8_t(m_bAddress >> 1);
-    SMBusStatus eStatus = m_pBus->BlockWrite(nAddress, m_bCommand, m_WriteBytes.data(), m_nWriteCount);
+    uint8_t nAddress = uint8_t(m_Transfer.bAddress >> 1);
+    SMBusStatus eStatus = m_pBus->BlockWrite(nAddress, m_Transfer.bCommand, m_WriteBytes.data(), m_nWriteCount);
     m_ePhase = EPhase::Idle;
     m_bStatus |= eStatus == SMBusStatus::Ok          ? STATUS_INTR
                  : eStatus == SMBusStatus::Collision ? STATUS_BUS_ERROR

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "sim/BusHandlers.h"
+#include "sim/SMBusIntelLayout.h"
 #include "sim/SMBusBus.h"
 
 namespace sim {
@@ -72,7 +73,8 @@ private:
     // Registers.
     uint8_t m_bStatus = 0;  // bits 1..7; bit 0 (busy) comes from the phase
     uint8_t m_bControl = 0;
-    uint8_t m_bCommand = 0, m_bAddress = 0, m_bData0 = 0, m_bData1 = 0, m_bBlockData = 0;
+    intel_layout::CTransferRegisters m_Transfer;
+    uint8_t m_bBlockData = 0;
     uint8_t m_bAuxControl = 0;
 
     // The transaction under way.

@@ -32,6 +32,18 @@ enum : uint8_t {
 
 enum : unsigned { PROTOCOL_BYTE_DATA = 2, PROTOCOL_WORD_DATA = 3, PROTOCOL_BLOCK = 5 };
 
+// The byte and word transfers, which both hosts number and run alike: false for a protocol
+// they do not run, else the bus's answer and the wire time.
+bool bSimpleTransfer(CSMBusBus& bus, unsigned nProtocol, uint8_t bAddress, uint8_t bCommand, uint8_t bData0,
+                     uint8_t bData1, uint8_t& bEndData0, uint8_t& bEndData1, SMBusStatus& eStatus, uint64_t& qwWire)
+{
+    if (nProtocol != PROTOCOL_BYTE_DATA && nProtocol != PROTOCOL_WORD_DATA) return false;
+    eStatus = bus.SimpleTransfer(nProtocol == PROTOCOL_BYTE_DATA ? CSMBusBus::Simple::ByteData
+                                                                 : CSMBusBus::Simple::WordData,
+                                 bAddress >> 1, bAddress & 1, bCommand, bData0, bData1, bEndData0, bEndData1, qwWire);
+    return true;
+}
+
 uint8_t bM1563Outcome(SMBusStatus eStatus)
 {
     switch (eOutcome(eStatus)) {
@@ -166,20 +178,17 @@ void CAliM1563SMBusHost::vStart(uint64_t qwNow)
         vBlockByte(qwNow);
         return;
     }
-    const uint8_t nTarget = m_bAddress >> 1;
-    const bool bRead = m_bAddress & 1;
     m_bEndData0 = m_bData0;
     m_bEndData1 = m_bData1;
     m_bEndBlockData = m_bBlockData;
     m_bEndLast = false;
-    if (nProtocol != PROTOCOL_BYTE_DATA && nProtocol != PROTOCOL_WORD_DATA) {
+    SMBusStatus eStatus;
+    uint64_t qwWire;
+    if (!bSimpleTransfer(*m_pBus, nProtocol, m_bAddress, m_bCommand, m_bData0, m_bData1, m_bEndData0, m_bEndData1,
+                         eStatus, qwWire)) {
         m_bStatus |= M1563_FAILED;  // a protocol this emulation does not run
         return;
     }
-    uint64_t qwWire;
-    const SMBusStatus eStatus = m_pBus->SimpleTransfer(
-        nProtocol == PROTOCOL_BYTE_DATA ? CSMBusBus::Simple::ByteData : CSMBusBus::Simple::WordData, nTarget, bRead,
-        m_bCommand, m_bData0, m_bData1, m_bEndData0, m_bEndData1, qwWire);
     m_bEndStatus = bM1563Outcome(eStatus);
     m_Cycle.vStart(qwNow, qwWire, eStatus == SMBusStatus::Hung);
 }
@@ -276,19 +285,16 @@ void CAliM7101SMBusHost::vUpdate(uint64_t qwNow)
 
 void CAliM7101SMBusHost::vStart(uint64_t qwNow)
 {
-    const uint8_t nTarget = m_bAddress >> 1;
-    const bool bRead = m_bAddress & 1;
     m_bEndData0 = m_bData0;
     m_bEndData1 = m_bData1;
     const unsigned nProtocol = (m_bControl >> 4) & 7;
-    if (nProtocol != PROTOCOL_BYTE_DATA && nProtocol != PROTOCOL_WORD_DATA) {
+    SMBusStatus eStatus;
+    uint64_t qwWire;
+    if (!bSimpleTransfer(*m_pBus, nProtocol, m_bAddress, m_bCommand, m_bData0, m_bData1, m_bEndData0, m_bEndData1,
+                         eStatus, qwWire)) {
         m_bStatus |= M7101_TERMINATED;  // a protocol this emulation does not run
         return;
     }
-    uint64_t qwWire;
-    const SMBusStatus eStatus = m_pBus->SimpleTransfer(
-        nProtocol == PROTOCOL_BYTE_DATA ? CSMBusBus::Simple::ByteData : CSMBusBus::Simple::WordData, nTarget, bRead,
-        m_bCommand, m_bData0, m_bData1, m_bEndData0, m_bEndData1, qwWire);
     m_bEndStatus = bM7101Outcome(eStatus);
     m_Cycle.vStart(qwNow, qwWire, eStatus == SMBusStatus::Hung);
 }

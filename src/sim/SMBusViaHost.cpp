@@ -6,15 +6,7 @@ namespace sim {
 
 namespace {
 
-enum : unsigned {
-    REG_STATUS = 0x00,
-    REG_CONTROL = 0x02,
-    REG_COMMAND = 0x03,
-    REG_ADDRESS = 0x04,
-    REG_DATA0 = 0x05,
-    REG_DATA1 = 0x06,
-    REG_BLOCK_DATA = 0x07,
-};
+using namespace intel_layout;
 
 enum : uint8_t {
     STATUS_BUSY = 0x01,
@@ -53,23 +45,23 @@ void CViaSMBusHost::vUpdate(uint64_t qwNow)
     if (!m_Cycle.bEndsBy(qwNow))
         return;
     m_bStatus |= m_bPendingStatus;
-    m_bData0 = m_bPendingData0;
-    m_bData1 = m_bPendingData1;
+    m_Transfer.bData0 = m_bPendingData0;
+    m_Transfer.bData1 = m_bPendingData1;
     if (m_bPendingBuffer)
         m_Buffer = m_PendingBuffer;
 }
 
 void CViaSMBusHost::vStart(uint64_t qwNow)
 {
-    const uint8_t nTarget = m_bAddress >> 1;
-    const bool bRead = m_bAddress & 1;
-    m_bPendingData0 = m_bData0;
-    m_bPendingData1 = m_bData1;
+    const uint8_t nTarget = m_Transfer.bAddress >> 1;
+    const bool bRead = m_Transfer.bAddress & 1;
+    m_bPendingData0 = m_Transfer.bData0;
+    m_bPendingData1 = m_Transfer.bData1;
     m_bPendingBuffer = false;
     SMBusStatus eStatus = SMBusStatus::Ok;
     uint64_t qwWire = 0;
     const auto simple = [&](CSMBusBus::Simple eKind) {
-        eStatus = m_pBus->SimpleTransfer(eKind, nTarget, bRead, m_bCommand, m_bData0, m_bData1, m_bPendingData0,
+        eStatus = m_pBus->SimpleTransfer(eKind, nTarget, bRead, m_Transfer.bCommand, m_Transfer.bData0, m_Transfer.bData1, m_bPendingData0,
                                          m_bPendingData1, qwWire);
     };
     switch ((m_bControl >> 2) & 7) {
@@ -86,7 +78,7 @@ void CViaSMBusHost::vStart(uint64_t qwNow)
         if (bRead) {
             // The host takes the count and as many bytes as it says, up to its buffer's 32.
             SMBusBlock block;
-            eStatus = m_pBus->BlockRead(nTarget, m_bCommand, block);
+            eStatus = m_pBus->BlockRead(nTarget, m_Transfer.bCommand, block);
             unsigned nTaken = block.nCount > 32 ? 32 : block.nCount;
             if (eStatus == SMBusStatus::Ok) {
                 m_bPendingData0 = block.nCount;
@@ -96,8 +88,8 @@ void CViaSMBusHost::vStart(uint64_t qwNow)
             }
             qwWire = CSMBusBus::qwWireNs(4 + nTaken, 2);
         } else {
-            unsigned nCount = m_bData0 > 32 ? 32 : m_bData0;
-            eStatus = m_pBus->BlockWrite(nTarget, m_bCommand, m_Buffer.data(), uint8_t(nCount));
+            unsigned nCount = m_Transfer.bData0 > 32 ? 32 : m_Transfer.bData0;
+            eStatus = m_pBus->BlockWrite(nTarget, m_Transfer.bCommand, m_Buffer.data(), uint8_t(nCount));
             qwWire = CSMBusBus::qwWireNs(3 + nCount);
         }
         break;
@@ -112,20 +104,13 @@ void CViaSMBusHost::vStart(uint64_t qwNow)
 uint8_t CViaSMBusHost::bIn(unsigned nRegister, uint64_t qwNow)
 {
     vUpdate(qwNow);
+    if (uint8_t bValue; m_Transfer.bRead(nRegister, bValue)) return bValue;
     switch (nRegister) {
     case REG_STATUS:
         return uint8_t(m_bStatus | (m_Cycle.bRunning() ? STATUS_BUSY : 0));
     case REG_CONTROL:
         m_nIndex = 0;
         return uint8_t(m_bControl & ~(CONTROL_START | CONTROL_KILL));
-    case REG_COMMAND:
-        return m_bCommand;
-    case REG_ADDRESS:
-        return m_bAddress;
-    case REG_DATA0:
-        return m_bData0;
-    case REG_DATA1:
-        return m_bData1;
     case REG_BLOCK_DATA:
         return m_Buffer[m_nIndex++ % 32];
     default:
@@ -136,6 +121,7 @@ uint8_t CViaSMBusHost::bIn(unsigned nRegister, uint64_t qwNow)
 void CViaSMBusHost::vOutByte(unsigned nRegister, uint8_t bValue, uint64_t qwNow)
 {
     vUpdate(qwNow);
+    if (m_Transfer.bWrite(nRegister, bValue)) return;
     switch (nRegister) {
     case REG_STATUS:
         m_bStatus &= uint8_t(~(bValue & STATUS_CLEARABLE));
@@ -150,18 +136,6 @@ void CViaSMBusHost::vOutByte(unsigned nRegister, uint8_t bValue, uint64_t qwNow)
         } else if ((bValue & CONTROL_START) && !m_Cycle.bRunning()) {
             vStart(qwNow);
         }
-        break;
-    case REG_COMMAND:
-        m_bCommand = bValue;
-        break;
-    case REG_ADDRESS:
-        m_bAddress = bValue;
-        break;
-    case REG_DATA0:
-        m_bData0 = bValue;
-        break;
-    case REG_DATA1:
-        m_bData1 = bValue;
         break;
     case REG_BLOCK_DATA:
         m_Buffer[m_nIndex++ % 32] = bValue;

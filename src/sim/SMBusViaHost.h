@@ -11,6 +11,7 @@
 
 #include "sim/BusHandlers.h"
 #include "sim/SMBusHostCycle.h"
+#include "sim/SMBusIntelLayout.h"
 
 namespace sim {
 
@@ -33,7 +34,7 @@ private:
     CSMBusHostCycle m_Cycle;
     uint8_t m_bStatus = 0;  // bits 1..4
     uint8_t m_bControl = 0;
-    uint8_t m_bCommand = 0, m_bAddress = 0, m_bData0 = 0, m_bData1 = 0;
+    intel_layout::CTransferRegisters m_Transfer;
     std::array<uint8_t, 32> m_Buffer{};
     unsigned m_nIndex = 0;
     // The outcome of the cycle under way, shown when it ends.
