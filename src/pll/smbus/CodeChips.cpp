@@ -14,6 +14,16 @@ const float CV107_AGP_STEP = 0.2237216f;
 // A positive clock, or unknown.
 float fKnown(float f) { return f > 0 ? f : -1.0f; }
 
+// The 10-bit codes these chips keep as a low byte in one register and the two high bits in
+// bits 1..0 of the register before it.
+int32_t nTenBitCode(const uint8_t* r, unsigned nLow) { return r[nLow] + 256 * (r[nLow - 1] & 3); }
+
+void vPutTenBitCode(uint8_t* r, unsigned nLow, int32_t nCode)
+{
+    r[nLow] = uint8_t(nCode & 0xFF);
+    r[nLow - 1] = uint8_t((r[nLow - 1] & ~3) | ((nCode >> 8) & 3));
+}
+
 }  // namespace
 
 // SLG505YC56D: FSB = register 15 + 256 × bits 1..0 of register 14, PCI-E = register 16, both
@@ -32,7 +42,7 @@ SLG505YC56D_ClockGenerator::SLG505YC56D_ClockGenerator() : CSMBusChipGenerator(0
 void SLG505YC56D_ClockGenerator::vDecode()
 {
     const uint8_t* r = m_abRegisters;
-    m_nFSBCode = r[15] + 256 * (r[14] & 3);
+    m_nFSBCode = nTenBitCode(r, 15);
     m_nGSBCode = r[16];
     m_bFSBEnabled = (r[17] >> 7) & 1;
     m_bGSBEnabledBit = (r[17] >> 6) & 1;
@@ -61,8 +71,7 @@ bool SLG505YC56D_ClockGenerator::bSearchGSB(float fGSB)
 void SLG505YC56D_ClockGenerator::vEncodeFSB()
 {
     if (!m_bFSBEnabled) m_abRegisters[17] |= 0x80;
-    m_abRegisters[15] = uint8_t(m_nFSBCode & 0xFF);
-    m_abRegisters[14] = uint8_t((m_abRegisters[14] & ~3) | ((m_nFSBCode >> 8) & 3));
+    vPutTenBitCode(m_abRegisters, 15, m_nFSBCode);
 }
 
 void SLG505YC56D_ClockGenerator::vEncodeGSB()
@@ -90,8 +99,8 @@ void IDT_CV107_ClockGenerator::vDecode()
                                     0.4474432f, 0.8948864f, 0.8948864f, 0.79545456f};
     const uint8_t* r = m_abRegisters;
     m_fCodeStep = afStep[(r[25] >> 4) & 7];
-    m_nFSBCode = r[27] + 256 * (r[26] & 3);
-    m_nGSBCode = r[29] + 256 * (r[28] & 3);
+    m_nFSBCode = nTenBitCode(r, 27);
+    m_nGSBCode = nTenBitCode(r, 29);
     m_bFSBEnabled = r[25] & 1;
     m_bGSBEnabledBit = (r[30] >> 7) & 1;
 }
@@ -124,15 +133,13 @@ bool IDT_CV107_ClockGenerator::bSearchGSB(float fGSB)
 void IDT_CV107_ClockGenerator::vEncodeFSB()
 {
     if (!m_bFSBEnabled) m_abRegisters[25] |= 0x01;
-    m_abRegisters[27] = uint8_t(m_nFSBCode & 0xFF);
-    m_abRegisters[26] = uint8_t((m_abRegisters[26] & ~3) | ((m_nFSBCode >> 8) & 3));
+    vPutTenBitCode(m_abRegisters, 27, m_nFSBCode);
 }
 
 void IDT_CV107_ClockGenerator::vEncodeGSB()
 {
     if (!m_bGSBEnabledBit) m_abRegisters[30] |= 0x80;
-    m_abRegisters[29] = uint8_t(m_nGSBCode & 0xFF);
-    m_abRegisters[28] = uint8_t((m_abRegisters[28] & ~3) | ((m_nGSBCode >> 8) & 3));
+    vPutTenBitCode(m_abRegisters, 29, m_nGSBCode);
 }
 
 // IDT CV174C: FSB = (code + offset) × multiplier; the multiplier by bits 7..5 of register 0,
