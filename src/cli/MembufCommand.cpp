@@ -172,13 +172,7 @@ int nRunMembuf(const std::string& strAction, const MembufArguments& args, const 
     if (strAction == "set" && !bConfirm(options, std::string("change the clock skews of memory channel ") +
                                                      CHANNEL_NAMES[plan.nChannel]))
         return EXIT_USAGE;
-    CSession session(options);
-    if (int n = session.nStart()) return n;
-    if (!session.bBegin()) return EXIT_FAILED;
-    session.vBuildKit();
-    const int nResult = nRunOnKit(options, plan);
-    session.vEnd();
-    return nResult;
+    return nRunOnWholeKit(options, [&] { return nRunOnKit(options, plan); });
 }
 
 class CMembufCommand : public CCommand {

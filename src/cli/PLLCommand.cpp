@@ -468,13 +468,7 @@ int nRunPLL(const std::string& strAction, const PLLArguments& args, const Global
     const bool bWrites = strAction == "set" || strAction == "preset" || strAction == "write-dump";
     if (bWrites && !bConfirm(options, strWhatIsWritten(plan))) return EXIT_USAGE;
 
-    CSession session(options);
-    if (int n = session.nStart()) return n;
-    if (!session.bBegin()) return EXIT_FAILED;
-    session.vBuildKit();
-    const int nResult = nRunOnKit(options, plan);
-    session.vEnd();
-    return nResult;
+    return nRunOnWholeKit(options, [&] { return nRunOnKit(options, plan); });
 }
 
 void vAddPLLCommands(CLI::App& app, PLLArguments& args, std::string& strChosen)

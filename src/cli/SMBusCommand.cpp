@@ -333,13 +333,7 @@ int nRunSMBus(const std::string& strAction, const SMBusArguments& args, const Gl
     if (int n = nPlan(strAction, args, plan)) return n;
     if (strAction == "set" && !bConfirmWrite(options, plan)) return EXIT_USAGE;
 
-    CSession session(options);
-    if (int n = session.nStart()) return n;
-    if (!session.bBegin()) return EXIT_FAILED;
-    session.vBuildKit();
-    const int nResult = nRunOnKit(options, plan);
-    session.vEnd();
-    return nResult;
+    return nRunOnWholeKit(options, [&] { return nRunOnKit(options, plan); });
 }
 
 void vAddSMBusCommands(CLI::App& app, SMBusArguments& args, std::string& strChosen)

@@ -93,6 +93,17 @@ int CSession::nStart()
     return EXIT_OK;
 }
 
+int nRunOnWholeKit(const GlobalOptions& options, const std::function<int()>& fnRun)
+{
+    CSession session(options);
+    if (int n = session.nStart()) return n;
+    if (!session.bBegin()) return EXIT_FAILED;
+    session.vBuildKit();
+    const int nResult = fnRun();
+    session.vEnd();
+    return nResult;
+}
+
 void CSession::vBuildKit()
 {
     app::vBuildKit(ORVEXSDK::Instance());

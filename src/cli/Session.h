@@ -1,6 +1,7 @@
 #pragma once
 // What every command of pendulon-cli stands on: the access device (the simulated board or
 // the machine), the driver and the kit root, set up and taken down as the program does it.
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -51,6 +52,10 @@ private:
     std::unique_ptr<CDeviceDriver> m_pDriver;
     bool m_bLocked = false;
 };
+
+// A started session with the whole kit built, for one command: fnRun's exit status, or the
+// status of the session that could not start or lock.
+int nRunOnWholeKit(const GlobalOptions& options, const std::function<int()>& fnRun);
 
 // One line on stderr, prefixed with the program name.
 void vError(const char* pszFormat, ...) __attribute__((format(printf, 1, 2)));
