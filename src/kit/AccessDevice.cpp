@@ -27,6 +27,8 @@ constexpr double PM_TIMER_MHZ = 3.579545;
 
 }  // namespace
 
+uint32_t CAccessDevice::dwProtocolVersion() const { return driver::DRIVER_VERSION; }
+
 bool CAccessDevice::bIoControl(uint32_t dwCode, const void* pIn, uint32_t nInSize, void* pOut, uint32_t nOutSize,
                                uint32_t* pdwReturned)
 {
@@ -43,7 +45,7 @@ bool CAccessDevice::bIoControl(uint32_t dwCode, const void* pIn, uint32_t nInSiz
     switch (dwCode) {
     case IOCTL_GET_VERSION:
         if (!bNeeds(0, 4)) return false;
-        vPut(pOut, 0, DRIVER_VERSION);
+        vPut(pOut, 0, dwProtocolVersion());
         return bDone(4);
 
     case IOCTL_READ_PORT_BYTE:

@@ -26,6 +26,9 @@ public:
     bool bIoControl(uint32_t dwCode, const void* pIn, uint32_t nInSize, void* pOut, uint32_t nOutSize,
                     uint32_t* pdwReturned);
 
+    // The protocol version the device answers; the program refuses to work with any other.
+    virtual uint32_t dwProtocolVersion() const;
+
     // Whether the program may drive the SMBus controller at that PCI function itself. False,
     // with strReason saying in plain words why and what to do, when the machine's kernel
     // already drives it; vSetForce(true) lets the user override that.

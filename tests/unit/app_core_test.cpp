@@ -372,36 +372,59 @@ TEST(AppApplyAtBoot, ChipsetPLLIsWalkedToTheProfilesFSBAndNotNamedInTheSettings)
     EXPECT_NEAR(now.m_fFSB, 205.0f, 1.0f);
 }
 
-TEST(AppStart, DriverThatCannotBePreparedEndsTheStartWithItsMessage)
+// The board's device, refusing to be prepared as a machine without the rights would, or
+// answering the version of an older program's driver.
+class CFailingDevice : public sim::CSimAccessDevice {
+public:
+    CFailingDevice(std::unique_ptr<sim::CSimBoard> pBoard, bool bRefuse)
+        : sim::CSimAccessDevice(std::move(pBoard)), m_bRefuse(bRefuse)
+    {
+    }
+    bool bPrepare(std::string& strError) override
+    {
+        if (!m_bRefuse) return sim::CSimAccessDevice::bPrepare(strError);
+        strError = "run it as root";
+        return false;
+    }
+    uint32_t dwProtocolVersion() const override { return m_bRefuse ? CAccessDevice::dwProtocolVersion() : 293; }
+
+private:
+    bool m_bRefuse;
+};
+
+TEST(AppStart, ADriverThatCannotBePreparedOrIsOfAnotherVersionEndsTheStartWithItsMessage)
 {
-    // The board's device, refusing to be prepared as a machine without the rights would.
-    class CRefusingDevice : public sim::CSimAccessDevice {
-    public:
-        using sim::CSimAccessDevice::CSimAccessDevice;
-        bool bPrepare(std::string& strError) override
-        {
-            strError = "run it as root";
-            return false;
-        }
+    const struct {
+        bool bRefuse;
+        const char* pszText;
+        const char* pszCaption;
+    } cases[] = {
+        {true, "Unable to init the driver: run it as root", "Pendulon Error"},
+        {false, "A previous version of the device driver is already running.", "Driver Error"},
     };
-    CAppDirs dirs;
-    dirs.vWrite(SETTINGS_FILE_NAME, "[Pendulon]\nSNAP=0\n");
-    AppOptions options = apptest::DemoOptions();
-    options.pfnAccessDevice = []() -> std::unique_ptr<CAccessDevice> {
-        std::string strError;
-        return std::make_unique<CRefusingDevice>(sim::CSimBoard::Load("demo", strError));
-    };
-    std::string strText, strCaption;
-    CPendulonApp app(options);
-    app.vSetMessageBox([&](const char* pszText, const char* pszCaption) {
-        strText = pszText;
-        strCaption = pszCaption;
-    });
-    EXPECT_FALSE(app.InitInstance());
-    EXPECT_EQ(app.nExitCode(), 1);
-    EXPECT_EQ(strText, "Unable to init the driver: run it as root");
-    EXPECT_EQ(strCaption, "Pendulon Error");
-    EXPECT_EQ(app.Kit()->FindInterface(INTERFACE_PLL), nullptr);  // nothing was built
-    app.ExitInstance();
-    EXPECT_EQ(dirs.strRead(SETTINGS_FILE_NAME), "[Pendulon]\nSNAP=0\n");  // neither read nor rewritten
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszText);
+        CAppDirs dirs;
+        dirs.vWrite(SETTINGS_FILE_NAME, "[Pendulon]\nSNAP=0\n");
+        AppOptions options = apptest::DemoOptions();
+        options.pfnAccessDevice = [&]() -> std::unique_ptr<CAccessDevice> {
+            std::string strError;
+            return std::make_unique<CFailingDevice>(sim::CSimBoard::Load("demo", strError), c.bRefuse);
+        };
+        std::string strText, strCaption;
+        CPendulonApp app(options);
+        app.vSetMessageBox([&](const char* pszText, const char* pszCaption) {
+            strText = pszText;
+            strCaption = pszCaption;
+        });
+        EXPECT_FALSE(app.InitInstance());
+        EXPECT_EQ(app.nExitCode(), 1);
+        EXPECT_EQ(strText, c.pszText);
+        EXPECT_EQ(strCaption, c.pszCaption);
+        EXPECT_EQ(app.Kit()->FindInterface(INTERFACE_PLL), nullptr);  // nothing was built
+        uint32_t dwError = 0;
+        EXPECT_FALSE(app.Driver() && app.Driver()->bOpenDevice(dwError));  // unloaded, or never loaded
+        app.ExitInstance();
+        EXPECT_EQ(dirs.strRead(SETTINGS_FILE_NAME), "[Pendulon]\nSNAP=0\n");  // neither read nor rewritten
+    }
 }
