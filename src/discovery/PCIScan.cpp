@@ -1,6 +1,7 @@
-// The PCI scan: one CPCIDevice per function that answers, with its header and its class name;
-// the rest of the configuration and the capability chains are read on first use. A rescan adds the functions that appeared, removes the ones
-// that vanished and keeps the others as they are.
+// The PCI scan: one CPCIDevice per function that answers, with its header and its class
+// name; the rest of the configuration and the capability chains are read on first use. A
+// rescan adds the functions that appeared, removes the ones that vanished and keeps the
+// others as they are.
 #include <algorithm>
 #include <cstring>
 #include <memory>

@@ -61,8 +61,8 @@ void CViaSMBusHost::vStart(uint64_t qwNow)
     SMBusStatus eStatus = SMBusStatus::Ok;
     uint64_t qwWire = 0;
     const auto simple = [&](CSMBusBus::Simple eKind) {
-        eStatus = m_pBus->SimpleTransfer(eKind, nTarget, bRead, m_Transfer.bCommand, m_Transfer.bData0, m_Transfer.bData1, m_bPendingData0,
-                                         m_bPendingData1, qwWire);
+        eStatus = m_pBus->SimpleTransfer(eKind, nTarget, bRead, m_Transfer.bCommand, m_Transfer.bData0,
+                                         m_Transfer.bData1, m_bPendingData0, m_bPendingData1, qwWire);
     };
     switch ((m_bControl >> 2) & 7) {
     case PROTOCOL_QUICK:
