@@ -153,7 +153,7 @@ struct SMBusControllerRow {
 const SMBusControllerRow s_Controllers[] = {
     {0x8086, {0x2413, 0x2423, 0x2443, 0x2483}, pCreate<Intel_ICH1_SMBusIOSpace>, bStepsICH1, 0x20, 0, 0xFFF0, 0, EZeroBase::Fail},
     {0x8086, {0x24C3, 0x24D3, 0x25A4, 0x266A, 0x269B, 0x27DA, 0x283E, 0x2930}, pCreate<Intel_ICH4_SMBusIOSpace>, bStepsICH4, 0x20, 0, 0xFFF0, 0, EZeroBase::Fail},
-    {0x8086, {0x7113}, pCreate<Intel_ICH1_SMBusIOSpace>, bStepsPIIX4, 0x90, 0, 0xFFF0, 0, EZeroBase::Fail},
+    {0x8086, {0x7113}, pCreate<Intel_PIIX4_SMBusIOSpace>, bStepsPIIX4, 0x90, 0, 0xFFF0, 0, EZeroBase::Fail},
     {0x1106, {0x3050, 0x3057, 0x3086, 0x8235}, pCreate<VIA_VT82_SMBusIOSpace>, bStepsVIAOld, 0x90, 0, 0xFFF0, 0, EZeroBase::Fail},
     {0x1106, {0x3074, 0x3147, 0x3177, 0x3227, 0x3287, 0x3337}, pCreate<VIA_VT82_SMBusIOSpace>, bStepsVIANew, 0xD0, 0, 0xFFF0, 0, EZeroBase::Fail},
     {0x1002, {0x4353, 0x4372, 0x4385}, pCreate<ATI_SB_SMBusIOSpace>, bStepsEnableIO, 0x90, 0, 0xFFF0, 0, EZeroBase::Fail},

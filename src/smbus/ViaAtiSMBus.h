@@ -30,6 +30,12 @@ private:
     bool bStartAndComplete();
 };
 
+// The PIIX4 is the controller the VIA ones copied: the same 32-byte block array and no
+// byte-done handshake. The ICH1 class's byte-by-byte block protocol would wait for a byte-done
+// bit the PIIX4 never sets, after the PIIX4 had already sent the whole block from its array,
+// whatever stale bytes it held: a clock chip could be written with them.
+using Intel_PIIX4_SMBusIOSpace = VIA_VT82_SMBusIOSpace;
+
 // Byte and word transfers as the ICH1 class, blocks as the VIA class, each run by a temporary
 // object of that class on the same register block.
 class ATI_SB_SMBusIOSpace : public CSMBusIOSpace {

@@ -161,4 +161,26 @@ TEST(ChipsOnTheBoard, ATISouthBridgeFixesThePCIClock)
     }
 }
 
+TEST(ChipsOnTheBoard, APIIX4MovesTheClockChipsBlocksThroughItsArray)
+{
+    // The demo board's SMBus controller made a PIIX4 at 00:07.3: base in register 0x90, host
+    // enable in 0xD2 bit 0, blocks through its 32-byte array without a byte-done handshake.
+    json board = chipsettest::BoardJson("demo");
+    chipsettest::PciEntry(board, "00:1f.3") = {
+        {"at", "00:07.3"}, {"id", "8086:7113"}, {"class", "068000"}, {"header", 0},
+        {"regs", {{"0x04.w", "0x0001"}, {"0x90.l", "0x00000401"}, {"0xd2.b", "0x01"}}}};
+    json& controller = board["smbus"][0];
+    controller["controller"] = "via";
+    controller["function"] = "00:07.3";
+    controller["bar"] = "0x90";
+    controller["options"] = {{"enable_reg", "0xd2"}, {"enable_mask", "0x01"}};
+    CPLLKit kit(board);
+    ASSERT_TRUE(kit.bReady());
+    std::vector<sim::SMBusTransfer> walk;
+    vApply(kit, 0x01951462, 266.67f, 280.0f, 0.1f, walk);
+    size_t nWrites = 0;
+    for (const sim::SMBusTransfer& transfer : walk) nWrites += transfer.eOp == sim::SMBusOp::BlockWrite;
+    EXPECT_EQ(nWrites, 3u);  // 271.67, 276.67, 280
+}
+
 }  // namespace
