@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "cli/Confirm.h"
 #include "cli/Output.h"
 #include "cli/PLLOutput.h"
 #include "kit/ORVEXSDK.h"
@@ -169,8 +170,9 @@ int nRunMembuf(const std::string& strAction, const MembufArguments& args, const 
 {
     MembufPlan plan;
     if (int n = nPlan(strAction, args, plan)) return n;
-    if (strAction == "set" && !bConfirm(options, std::string("change the clock skews of memory channel ") +
-                                                     CHANNEL_NAMES[plan.nChannel]))
+    if (strAction == "set" &&
+        !bConfirm(options, MemoryBufferWarning(std::string("change the clock skews of memory channel ") +
+                                               CHANNEL_NAMES[plan.nChannel])))
         return EXIT_USAGE;
     return nRunOnWholeKit(options, [&] { return nRunOnKit(options, plan); });
 }

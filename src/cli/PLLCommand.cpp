@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/DumpReport.h"
+#include "cli/Confirm.h"
 #include "cli/Numbers.h"
 #include "cli/Output.h"
 #include "cli/PLLOutput.h"
@@ -466,7 +467,7 @@ int nRunPLL(const std::string& strAction, const PLLArguments& args, const Global
     if (int n = nPlan(strAction, args, plan)) return n;
     if (strAction == "models") return nRunModels(options);
     const bool bWrites = strAction == "set" || strAction == "preset" || strAction == "write-dump";
-    if (bWrites && !bConfirm(options, strWhatIsWritten(plan))) return EXIT_USAGE;
+    if (bWrites && !bConfirm(options, ClockWarning(strWhatIsWritten(plan)))) return EXIT_USAGE;
 
     return nRunOnWholeKit(options, [&] { return nRunOnKit(options, plan); });
 }

@@ -161,22 +161,4 @@ void vPrintProgress(int32_t nStep, int32_t nTotal)
 
 void vEndProgress() { std::fputs("\n", stderr); }
 
-bool bConfirm(const GlobalOptions& options, const std::string& strWhat)
-{
-    if (options.bYes) return true;
-    if (!isatty(STDIN_FILENO)) {
-        vError("refusing to write to the clock chip without asking: there is no terminal to ask on (pass -y to write)");
-        return false;
-    }
-    std::fprintf(stderr,
-                 "WARNING! Changing the clocks of a running machine can make it unstable, lose data or damage "
-                 "it.\nThe program will %s.\nContinue? [y/N] ",
-                 strWhat.c_str());
-    std::string strAnswer;
-    if (!std::getline(std::cin, strAnswer)) strAnswer.clear();
-    if (strAnswer == "y" || strAnswer == "Y" || strAnswer == "yes") return true;
-    std::fputs("Aborting on user request.\n", stderr);
-    return false;
-}
-
 }  // namespace cli

@@ -40,8 +40,4 @@ std::string strFormatVersion(const std::string& strVersion);
 void vPrintProgress(int32_t nStep, int32_t nTotal);
 void vEndProgress();
 
-// Asks "Continue?" before a write. True with -y or on a "y" answer; false (after saying why)
-// without a terminal to ask on, or on any other answer.
-bool bConfirm(const GlobalOptions& options, const std::string& strWhat);
-
 }  // namespace cli

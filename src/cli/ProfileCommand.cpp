@@ -6,6 +6,7 @@
 
 #include "app/AtomicFile.h"
 #include "app/ProfileFile.h"
+#include "cli/Confirm.h"
 #include "cli/Output.h"
 #include "cli/PLLOutput.h"
 #include "platform/WorkDirectory.h"
@@ -104,7 +105,8 @@ int nSave(const GlobalOptions& options, int nProfile)
 
 int nApply(const GlobalOptions& options, int nProfile)
 {
-    if (!bConfirm(options, "apply profile " + std::to_string(nProfile) + " to the clock chip")) return EXIT_USAGE;
+    if (!bConfirm(options, ClockWarning("apply profile " + std::to_string(nProfile) + " to the clock chip")))
+        return EXIT_USAGE;
     app::AppOptions appOptions = CommandAppOptions(options);
     appOptions.bApplyAndExit = true;
     appOptions.nApplyProfile = nProfile;

@@ -14,6 +14,7 @@
 #include <typeinfo>
 #include <vector>
 
+#include "cli/Confirm.h"
 #include "cli/Numbers.h"
 #include "cli/Output.h"
 #include "cli/SMBusOutput.h"
@@ -119,24 +120,13 @@ int nPlan(const std::string& strAction, const SMBusArguments& in, SMBusPlan& pla
 }
 
 // Asks before a write. False (after saying why) when the write must not happen.
-bool bConfirmWrite(const GlobalOptions& options, const SMBusPlan& plan)
+std::string strWhatIsWritten(const SMBusPlan& plan)
 {
-    if (options.bYes) return true;
-    if (!isatty(STDIN_FILENO)) {
-        vError("refusing to write to the SMBus without asking: there is no terminal to ask on (pass -y to write)");
-        return false;
-    }
-    std::fprintf(stderr,
-                 "WARNING! Writing to an SMBus device can make the machine unstable or damage what is on the "
-                 "bus.\nThe program will write 0x%0*x to register 0x%02x of the device at 0x%02x (%s).\n"
-                 "Continue? [y/N] ",
-                 plan.cMode == 'w' ? 4 : 2, plan.nValue, plan.nCommand, plan.nAddress,
-                 plan.cMode == 'w' ? "word" : "byte");
-    std::string strAnswer;
-    if (!std::getline(std::cin, strAnswer)) strAnswer.clear();
-    if (strAnswer == "y" || strAnswer == "Y" || strAnswer == "yes") return true;
-    std::fputs("Aborting on user request.\n", stderr);
-    return false;
+    char sz[96];
+    std::snprintf(sz, sizeof sz, "write 0x%0*x to register 0x%02x of the device at 0x%02x (%s)",
+                  plan.cMode == 'w' ? 4 : 2, plan.nValue, plan.nCommand, plan.nAddress,
+                  plan.cMode == 'w' ? "word" : "byte");
+    return sz;
 }
 
 std::string strClassName(CIOSpace* pController)
@@ -331,7 +321,7 @@ int nRunSMBus(const std::string& strAction, const SMBusArguments& args, const Gl
 {
     SMBusPlan plan;
     if (int n = nPlan(strAction, args, plan)) return n;
-    if (strAction == "set" && !bConfirmWrite(options, plan)) return EXIT_USAGE;
+    if (strAction == "set" && !bConfirm(options, SMBusWarning(strWhatIsWritten(plan)))) return EXIT_USAGE;
 
     return nRunOnWholeKit(options, [&] { return nRunOnKit(options, plan); });
 }

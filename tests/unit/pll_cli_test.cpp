@@ -199,11 +199,13 @@ TEST(MembufCli, ReadAndSetTheSkews)
 
     for (const char* pszArguments : {"--board i5000x-esb2 -y membuf set --channel C --clkin 0",
                                      "--board i5000x-esb2 -y membuf set --channel A --clkin 100",
-                                     "--board i5000x-esb2 -y membuf set --channel A",
-                                     "--board i5000x-esb2 membuf set --channel A --clkin 0"}) {
+                                     "--board i5000x-esb2 -y membuf set --channel A"}) {
         r = Cli(pszArguments);
         EXPECT_EQ(r.nStatus, 2) << pszArguments << "\n" << r.strErr;
     }
+    r = Cli("--board i5000x-esb2 membuf set --channel A --clkin 0");  // no terminal to ask on, no -y
+    EXPECT_EQ(r.nStatus, 2);
+    EXPECT_NE(r.strErr.find("refusing to write to the memory buffer"), std::string::npos) << r.strErr;
     r = Cli("--board demo membuf read");
     EXPECT_EQ(r.nStatus, 1);
     EXPECT_NE(r.strErr.find("no FB-DIMM memory buffer"), std::string::npos) << r.strErr;

@@ -131,6 +131,7 @@ TEST(SMBusCliGetSet, ReadsAndConfirmedWrites)
     // No terminal to ask on and no -y: refused, nothing written.
     result = Cli(strBoard + " smbus set 0x69 0x00 0x55");
     EXPECT_EQ(result.nStatus, 2);
+    EXPECT_NE(result.strErr.find("refusing to write to the SMBus"), std::string::npos) << result.strErr;
     EXPECT_NE(result.strErr.find("-y"), std::string::npos);
 
     result = Cli(strBoard + " smbus get 0x51 0x00");  // nobody there
