@@ -163,12 +163,12 @@ public:
     bool bChosen() const override { return m_pCommand && m_pCommand->parsed(); }
     int nRun(const GlobalOptions& options) override
     {
-        CSession session(options);
-        if (int n = session.nStart()) return n;
-        if (!session.bBegin()) return EXIT_FAILED;
-        session.vBuildKit();
-        const Facts facts = Gather();
-        session.vEnd();
+        Facts facts;
+        if (int n = nRunOnWholeKit(options, [&] {
+                facts = Gather();
+                return EXIT_OK;
+            }))
+            return n;
         if (options.bJson)
             vPrintJson(ToJson(facts, options));
         else
