@@ -1,6 +1,6 @@
 #!/bin/sh
 # Whole-process time of `pendulon-cli pci --ids-only` against `lspci -n` on this machine:
-# each is run N times (default 20) and the ratio of the two totals is printed.
+# each is run N times (default 20), in turns, and the ratio of their median runs is printed.
 # usage: pci_vs_lspci.sh [PENDULON_CLI] [N]
 set -eu
 
@@ -32,21 +32,30 @@ rm -f /tmp/pci_vs_lspci.$$
 
 now_ns() { date +%s%N; }
 
-run() {
+# One run's time in nanoseconds.
+time_one() {
     start=$(now_ns)
-    i=0
-    while [ "$i" -lt "$N" ]; do
-        "$@" >/dev/null 2>&1
-        i=$((i + 1))
-    done
+    "$@" >/dev/null 2>&1 || true
     echo $(( $(now_ns) - start ))
 }
 
-cli_ns=$(run "$CLI" pci --ids-only)
-lspci_ns=$(run lspci -n)
+# The two programs take turns, so a burst of other work on the machine falls on both alike,
+# and each one's median run is compared: a single slow run moves neither.
+times=$(mktemp)
+i=0
+while [ "$i" -lt "$N" ]; do
+    echo "cli $(time_one "$CLI" pci --ids-only)" >>"$times"
+    echo "lspci $(time_one lspci -n)" >>"$times"
+    i=$((i + 1))
+done
 
-awk -v c="$cli_ns" -v l="$lspci_ns" -v n="$N" 'BEGIN {
-    printf "pendulon-cli pci --ids-only: %.2f ms per run\n", c / n / 1e6
-    printf "lspci -n:                    %.2f ms per run\n", l / n / 1e6
+median() { awk -v k="$1" '$1 == k { print $2 }' "$times" | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+cli_ns=$(median cli)
+lspci_ns=$(median lspci)
+rm -f "$times"
+
+awk -v c="$cli_ns" -v l="$lspci_ns" 'BEGIN {
+    printf "pendulon-cli pci --ids-only: %.2f ms per run (median)\n", c / 1e6
+    printf "lspci -n:                    %.2f ms per run (median)\n", l / 1e6
     printf "ratio:                       %.2f\n", (l > 0 ? c / l : 0)
 }'
