@@ -1,14 +1,12 @@
 #include "cli/SMBusCommand.h"
 
 #include <cxxabi.h>
-#include <unistd.h>
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <iostream>
 #include <optional>
 #include <string>
 #include <typeinfo>
@@ -119,7 +117,7 @@ int nPlan(const std::string& strAction, const SMBusArguments& in, SMBusPlan& pla
     return nParseMode(args, 1, "bs", plan);
 }
 
-// Asks before a write. False (after saying why) when the write must not happen.
+// What a set writes, for the question asked before it.
 std::string strWhatIsWritten(const SMBusPlan& plan)
 {
     char sz[96];
