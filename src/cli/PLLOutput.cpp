@@ -148,7 +148,7 @@ void vPrintProgress(int32_t nStep, int32_t nTotal)
     if (nTotal <= 0) return;
     // Without a terminal the bar would be one long line: only where the walk ends is shown.
     if (!isatty(STDERR_FILENO)) {
-        if (nStep == nTotal) std::fprintf(stderr, "walked the FSB in %d steps", int(nTotal));
+        if (nStep == nTotal) std::fprintf(stderr, "walked the FSB: %d steps, then the target", int(nTotal));
         return;
     }
     int32_t nShown = nStep > nTotal ? nTotal : nStep;

@@ -66,7 +66,7 @@ TEST(PLLCli, SetWalksAndReadsBack)
     r = Cli("--board demo -y pll set 213 --model \"ics 951462\"");
     ASSERT_EQ(r.nStatus, 0) << r.strErr;
     EXPECT_NE(r.strOut.find("FSB\t212.92 MHz\n"), std::string::npos) << r.strOut;
-    EXPECT_NE(r.strErr.find("walked the FSB in 10 steps"), std::string::npos) << r.strErr;
+    EXPECT_NE(r.strErr.find("walked the FSB: 10 steps, then the target"), std::string::npos) << r.strErr;
 
     r = Cli("--board demo --json -y pll set 50 --gsb 120 --model 0x01951462");
     ASSERT_EQ(r.nStatus, 0) << r.strErr;
