@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <fstream>
 #include <map>
+#include <set>
 
 #include "cpu/CPUInterface.h"
 #include "cpu/CPUThread.h"
@@ -33,6 +34,13 @@ std::vector<std::map<std::string, std::string>> ReadCpuInfo()
     return entries;
 }
 
+// The kernel writes /proc/cpuinfo from what it saw at boot, and some of it is its own: the
+// "model name" may be rewritten (a hypervisor that moves a running guest to another host changes
+// the brand string CPUID returns, the kernel keeps the old one), and "initial apicid" comes from
+// the kernel's topology code, which prefers the x2APIC leaves to leaf 1 and is rewritten by
+// hypervisors that renumber their virtual processors. Those two are not compared; what is
+// checked of the APIC ids is that every thread reports its own, which fails when the pinning
+// of the identification to each processor does not work.
 TEST(CPUHost, IdentificationMatchesProcCpuinfo)
 {
     auto entries = ReadCpuInfo();
@@ -46,6 +54,7 @@ TEST(CPUHost, IdentificationMatchesProcCpuinfo)
     CCPUInterface& cpu = *pKit->m_pCPUInterface;
     EXPECT_EQ(cpu.m_nLogical, entries.size());
     ASSERT_EQ(cpu.m_pThreadList->m_nCount, entries.size());
+    std::set<uint32_t> apicIDs;
     unsigned nIndex = 0;
     for (CTListItem<CCPUThread>* p = cpu.m_pThreadList->m_pHead; p && p->m_pObject; p = p->m_pNext, ++nIndex) {
         const CCPUThread& t = *p->m_pObject;
@@ -61,8 +70,10 @@ TEST(CPUHost, IdentificationMatchesProcCpuinfo)
         vExpectField("cpu family", std::to_string(t.m_nExtFamily));
         vExpectField("model", std::to_string(t.m_nExtModel));
         vExpectField("stepping", std::to_string(t.m_nStepping));
-        vExpectField("initial apicid", std::to_string(t.m_nAPICID));
-        if (t.m_nMaxExtLeaf >= 0x80000004) vExpectField("model name", strTrim(t.m_szBrand));
+        // Leaf 1 holds 8 bits of the id: beyond 256 processors they repeat.
+        if (entries.size() <= 256) {
+            EXPECT_TRUE(apicIDs.insert(uint32_t(t.m_nAPICID)).second) << "APIC id " << t.m_nAPICID << " seen twice";
+        }
     }
     ORVEXSDK::Destroy();
     if (!saved.empty()) platform::Processors().bSetThreadAffinity(saved);  // measuring leaves it pinned
