@@ -9,7 +9,7 @@
 #include "app/RunAtStartup.h"
 #include "kit/DeviceDriver.h"
 #include "kit/ORVEXSDK.h"
-#include "platform/WorkDirectory.h"
+#include "app/RunNamespace.h"
 #include "pll/ClockGenerator.h"
 #include "pll/MemoryBuffer.h"
 #include "pll/MemoryBufferInterface.h"
@@ -147,7 +147,7 @@ bool CPendulonApp::bStartDriver()
     m_pKit = ORVEXSDK::Instance();
     m_pKit->m_pDriver = m_pDriver.get();
 
-    if (platform::bGetWorkDirectory(m_strWorkDir, strError)) {
+    if (bGetRunWorkDirectory(m_Options.strBoard, m_strWorkDir, strError)) {
         if (m_strWorkDir.empty() || m_strWorkDir.back() != '/') m_strWorkDir += '/';
     } else {
         // Settings and profiles are then skipped, as files that cannot be opened are.

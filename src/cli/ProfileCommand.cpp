@@ -9,7 +9,7 @@
 #include "cli/Confirm.h"
 #include "cli/Output.h"
 #include "cli/PLLOutput.h"
-#include "platform/WorkDirectory.h"
+#include "app/RunNamespace.h"
 #include "pll/ClockGenerator.h"
 
 namespace cli {
@@ -47,7 +47,7 @@ const char* pszActionName(app::ProfileAction eAction)
 int nShow(const GlobalOptions& options, int nProfile)
 {
     std::string strDir, strError;
-    if (!platform::bGetWorkDirectory(strDir, strError)) {
+    if (!app::bGetRunWorkDirectory(options.strBoard, strDir, strError)) {
         vError("%s", strError.c_str());
         return EXIT_FAILED;
     }

@@ -11,7 +11,7 @@
 #include "kit/ORVEXSDK.h"
 #include "kit/PCIConfig.h"
 #include "kit/Trace.h"
-#include "platform/WorkDirectory.h"
+#include "app/RunNamespace.h"
 
 namespace cli {
 
@@ -76,7 +76,7 @@ int CSession::nStart()
     if (kit::bTraceEnabled()) pKit->m_pTrace = TraceToStderr;
 
     std::string strWorkDir;
-    if (!platform::bGetWorkDirectory(strWorkDir, strError)) strWorkDir.clear();  // nothing is extracted there
+    if (!app::bGetRunWorkDirectory(m_Options.strBoard, strWorkDir, strError)) strWorkDir.clear();  // nothing is extracted there
     if (!m_pDriver->bInitDriver(strWorkDir.empty() ? nullptr : strWorkDir.c_str(), "vexa", "vexa", 1)) {
         vError("Unable to init the driver: %s", m_pDriver->strLastError().c_str());
         return EXIT_FAILED;

@@ -7,7 +7,7 @@
 #include "app/AtomicFile.h"
 #include "app/SettingsFile.h"
 #include "cli/Output.h"
-#include "platform/WorkDirectory.h"
+#include "app/RunNamespace.h"
 #include "pll/PLLModels.h"
 
 namespace cli {
@@ -43,7 +43,7 @@ std::string strModel(uint32_t dwID)
 int nShow(const GlobalOptions& options)
 {
     std::string strDir, strError, strText;
-    if (!platform::bGetWorkDirectory(strDir, strError)) {
+    if (!app::bGetRunWorkDirectory(options.strBoard, strDir, strError)) {
         vError("%s", strError.c_str());
         return EXIT_FAILED;
     }

@@ -9,7 +9,7 @@
 #include "app/RunAtStartup.h"
 #include "cli/Output.h"
 #include "cli/ProfileCommand.h"
-#include "platform/WorkDirectory.h"
+#include "app/RunNamespace.h"
 
 namespace cli {
 
@@ -27,7 +27,7 @@ int nStatus(const GlobalOptions& options)
 {
     const bool bEnabled = app::IsRunAtStartup();
     std::string strDir, strError, strProfile;
-    if (platform::bGetWorkDirectory(strDir, strError)) strProfile = strDir + app::strProfileFileName(0);
+    if (app::bGetRunWorkDirectory(options.strBoard, strDir, strError)) strProfile = strDir + app::strProfileFileName(0);
     const bool bProfile = !strProfile.empty() && app::bFileExists(strProfile);
     const std::string strUnit = app::strSystemdDirectory() + "/" + app::RUN_AT_STARTUP_UNIT;
     if (options.bJson) {

@@ -49,7 +49,7 @@ bool bHomeDirectory(std::string& strHome, std::string& strError)
 
 }  // namespace
 
-bool bGetWorkDirectory(std::string& strPath, std::string& strError)
+bool bGetWorkDirectory(std::string& strPath, std::string& strError, const std::string& strSubdirectory)
 {
     strError.clear();
     std::string strDir = strEnv("PENDULON_WORKDIR");
@@ -89,6 +89,23 @@ bool bGetWorkDirectory(std::string& strPath, std::string& strError)
     if (!detail::bEnsureDirectory(strDir, rules, strError)) {
         strError = "work directory: " + strError;
         return false;
+    }
+    // Below it the directories are the program's own: they must be the user's and private.
+    size_t nStart = 0;
+    while (nStart < strSubdirectory.size()) {
+        size_t nEnd = strSubdirectory.find('/', nStart);
+        if (nEnd == std::string::npos) nEnd = strSubdirectory.size();
+        const std::string strPart = strSubdirectory.substr(nStart, nEnd - nStart);
+        if (strPart.empty() || strPart == "." || strPart == "..") {
+            strError = "invalid work subdirectory \"" + strSubdirectory + "\"";
+            return false;
+        }
+        strDir = detail::strJoin(strDir, strPart);
+        if (!detail::bEnsureDirectory(strDir, {false, true, false}, strError)) {
+            strError = "work directory: " + strError;
+            return false;
+        }
+        nStart = nEnd + 1;
     }
     strPath = strDir.back() == '/' ? strDir : strDir + "/";
     return true;

@@ -5,11 +5,15 @@
 // with a slash. A relative $PENDULON_WORKDIR is made absolute against the current directory;
 // a relative $XDG_STATE_HOME is ignored. Refused: a path that is a symbolic link or not a
 // directory, and a default location that belongs to another user.
+//
+// strSubdirectory (relative, components separated by '/', none of them empty, "." or "..")
+// names a directory below the work directory that is used instead, created in the same way:
+// a simulated board keeps its files in one of its own.
 #include <string>
 
 namespace platform {
 
 // False when the directory cannot be found or created; strError then says why.
-bool bGetWorkDirectory(std::string& strPath, std::string& strError);
+bool bGetWorkDirectory(std::string& strPath, std::string& strError, const std::string& strSubdirectory = {});
 
 }  // namespace platform

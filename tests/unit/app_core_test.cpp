@@ -341,6 +341,7 @@ TEST(AppSaveOutput, DumpReportOfTheImageReadAtStart)
 TEST(AppApplyAtBoot, ChipsetPLLIsWalkedToTheProfilesFSBAndNotNamedInTheSettings)
 {
     CAppDirs dirs;
+    dirs.vSetBoard("nforce2-ultra400");
     {
         AppOptions options = apptest::DemoOptions();
         options.strBoard = "nforce2-ultra400";

@@ -164,7 +164,7 @@ TEST(AppDumpReport, HeaderNumbersAndBytes)
 TEST(AppAtomicFile, ReplacesWholeAndKeepsTheModeOfTheOldFile)
 {
     apptest::CAppDirs dirs;
-    const std::string strPath = dirs.strWork("f.txt");
+    const std::string strPath = dirs.strRoot("f.txt");
     std::string strWhy, strText;
     ASSERT_TRUE(bWriteFileAtomically(strPath, "one\n", strWhy)) << strWhy;
     chmod(strPath.c_str(), 0640);
@@ -175,18 +175,18 @@ TEST(AppAtomicFile, ReplacesWholeAndKeepsTheModeOfTheOldFile)
     ASSERT_EQ(stat(strPath.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
     // A directory that does not exist: failure, nothing written.
-    EXPECT_FALSE(bWriteFileAtomically(dirs.strWork("none/f.txt"), "x", strWhy));
+    EXPECT_FALSE(bWriteFileAtomically(dirs.strRoot("none/f.txt"), "x", strWhy));
     EXPECT_FALSE(strWhy.empty());
     // Only the file itself is left in the directory.
     size_t nFiles = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(dirs.strWork(""))) nFiles += entry.is_regular_file();
+    for (const auto& entry : std::filesystem::directory_iterator(dirs.strRoot(""))) nFiles += entry.is_regular_file();
     EXPECT_EQ(nFiles, 1u);
 }
 
 TEST(AppAtomicFile, KilledWhileWritingLeavesTheOldOrTheNewFile)
 {
     apptest::CAppDirs dirs;
-    const std::string strPath = dirs.strWork(SETTINGS_FILE_NAME);
+    const std::string strPath = dirs.strRoot(SETTINGS_FILE_NAME);
     const std::string strOld = "[Pendulon]\n" + std::string(200000, 'o') + "\n";
     const std::string strNew = "[Pendulon]\n" + std::string(300000, 'n') + "\n";
     std::string strWhy;

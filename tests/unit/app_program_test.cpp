@@ -203,6 +203,7 @@ TEST(AppCli, MonitorCountsItsRefreshes)
 TEST(AppCli, SettingsShow)
 {
     CAppDirs dirs;
+    dirs.vSetBoard("");  // the real machine's settings: the command touches no hardware
     ProgramResult result = RunCli(dirs, "settings show");
     EXPECT_EQ(result.nStatus, 1);
     dirs.vWrite(app::SETTINGS_FILE_NAME, "[Pendulon]\r\nPLL=01951462\r\nSNAP=0\r\nCLOCKSWINDOW=1 0 1 420 755 400 530\r\n");

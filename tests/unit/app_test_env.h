@@ -7,8 +7,10 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/PendulonApp.h"
@@ -29,21 +31,29 @@ inline std::string strMakeTempDir(const char* pszWhat)
     return psz ? std::string(psz) : std::string();
 }
 
-// One test's directories, in the environment for the test's life.
+// One test's directories, in the environment for the test's life. A simulated board keeps
+// its settings and profiles in a directory of its own below the work directory: the files a
+// test reads and writes are those of one board ("demo" unless the test chooses another), and
+// strRoot names the work directory itself (the real machine's files).
 class CAppDirs {
 public:
     CAppDirs()
         : m_strWork(strMakeTempDir("work")), m_strRun(strMakeTempDir("run")), m_strSystemd(strMakeTempDir("systemd"))
     {
+        for (const char* pszName : {"PENDULON_WORKDIR", "PENDULON_RUNTIME_DIR", "PENDULON_SYSTEMD_DIR"}) {
+            const char* pszOld = getenv(pszName);
+            m_Saved.emplace_back(pszName, pszOld ? std::optional<std::string>(pszOld) : std::nullopt);
+        }
         setenv("PENDULON_WORKDIR", m_strWork.c_str(), 1);
         setenv("PENDULON_RUNTIME_DIR", m_strRun.c_str(), 1);
         setenv("PENDULON_SYSTEMD_DIR", m_strSystemd.c_str(), 1);
     }
     ~CAppDirs()
     {
-        unsetenv("PENDULON_WORKDIR");
-        unsetenv("PENDULON_RUNTIME_DIR");
-        unsetenv("PENDULON_SYSTEMD_DIR");
+        for (const auto& [strName, old] : m_Saved) {
+            if (old) setenv(strName.c_str(), old->c_str(), 1);
+            else unsetenv(strName.c_str());
+        }
         std::error_code error;
         for (const std::string& str : {m_strWork, m_strRun, m_strSystemd})
             if (!str.empty()) fs::remove_all(str, error);
@@ -51,7 +61,10 @@ public:
     CAppDirs(const CAppDirs&) = delete;
     CAppDirs& operator=(const CAppDirs&) = delete;
 
-    std::string strWork(const std::string& strName) const { return m_strWork + "/" + strName; }
+    // The board whose files strWork names ("": the real machine's).
+    void vSetBoard(const std::string& strBoard) { m_strBoard = strBoard; }
+    std::string strWork(const std::string& strName) const { return strBoardDir() + "/" + strName; }
+    std::string strRoot(const std::string& strName) const { return m_strWork + "/" + strName; }
     const std::string& strSystemd() const { return m_strSystemd; }
     // The variables for a program started through the shell.
     std::string strEnvironment() const
@@ -62,6 +75,8 @@ public:
 
     void vWrite(const std::string& strName, const std::string& strText) const
     {
+        std::error_code error;
+        fs::create_directories(strBoardDir(), error);
         std::ofstream(strWork(strName), std::ios::binary) << strText;
     }
     std::string strRead(const std::string& strName) const
@@ -74,7 +89,11 @@ public:
     bool bExists(const std::string& strName) const { return fs::exists(strWork(strName)); }
 
 private:
+    std::string strBoardDir() const { return m_strBoard.empty() ? m_strWork : m_strWork + "/boards/" + m_strBoard; }
+
     std::string m_strWork, m_strRun, m_strSystemd;
+    std::string m_strBoard = "demo";
+    std::vector<std::pair<std::string, std::optional<std::string>>> m_Saved;
 };
 
 inline app::AppOptions DemoOptions()
