@@ -239,9 +239,10 @@ bool CPendulonApp::InitInstance()
     m_nExitCode = 0;
     std::string strError;
     if (m_Options.bSingleInstance && !m_Instance.bAcquire(SINGLE_INSTANCE_NAME, strError)) {
-        // Another instance runs: end without a word and without touching the hardware. A lock
-        // that cannot be had for another reason is said.
+        // Another instance runs: end without touching the hardware (the program says so). A
+        // lock that cannot be had for another reason is said here.
         if (!strError.empty()) vMessageBox(strError, CAPTION_ERROR);
+        m_bAnotherInstance = strError.empty();
         m_nExitCode = 1;
         return false;
     }

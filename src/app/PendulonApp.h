@@ -69,6 +69,8 @@ public:
     // Exit, also after a failed start; may be called more than once.
     void ExitInstance();
     int nExitCode() const { return m_nExitCode; }
+    // The start ended because another instance holds the single-instance lock.
+    bool bAnotherInstanceRuns() const { return m_bAnotherInstance; }
 
     // Messages and windows.
     CWindowMessages& Messages() { return m_Messages; }
@@ -140,6 +142,7 @@ private:
     std::optional<WindowPlacement> m_MainPlacement;
     bool m_abOpenAtStart[TOOL_WINDOW_COUNT] = {};
     int m_nExitCode = 0;
+    bool m_bAnotherInstance = false;
     bool m_bExited = false;
 };
 

@@ -1,13 +1,11 @@
 #include "cli/MonitorCommand.h"
 
-#include <signal.h>
-
 #include <CLI/CLI.hpp>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <ctime>
 
+#include "app/StopSignals.h"
 #include "cli/Output.h"
 #include "cli/ProfileCommand.h"
 #include "cpu/CPUInterface.h"
@@ -18,7 +16,7 @@ namespace cli {
 
 namespace {
 
-constexpr long WAIT_SLICE_NS = 100 * 1000 * 1000;
+constexpr int WAIT_SLICE_MS = 100;
 
 struct MonitorRow {
     double dSeconds;
@@ -78,18 +76,13 @@ public:
     void vAdd(CLI::App& app) override
     {
         m_pSub = app.add_subcommand("monitor", "Measure the CPU and memory clocks once a second until Ctrl+C");
-        m_pSub->add_option("--count", m_nCount, "stop after N refreshes")->check(CLI::PositiveNumber);
+        m_pSub->add_option("--count", m_nCount, "stop after N refreshes")->check(CLI::Range(0, 1000000000));
     }
     bool bChosen() const override { return m_pSub && m_pSub->parsed(); }
     int nRun(const GlobalOptions& options) override
     {
-        // Ctrl+C and SIGTERM end the table; the monitor thread inherits the mask.
-        sigset_t signals;
-        sigemptyset(&signals);
-        sigaddset(&signals, SIGINT);
-        sigaddset(&signals, SIGTERM);
-        pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-
+        // Ctrl+C and SIGTERM end the table; one during the start ends the program at once.
+        app::CStopSignals stopSignals("pendulon-cli");
         std::atomic<int> nRefreshes{0};
         const auto start = std::chrono::steady_clock::now();
         app::AppOptions appOptions = CommandAppOptions(options);
@@ -106,9 +99,9 @@ public:
         app::CPendulonApp app(appOptions);
         vRouteMessages(app);
         if (!app.InitInstance()) return app.nExitCode() ? app.nExitCode() : EXIT_FAILED;
-        const timespec slice{0, WAIT_SLICE_NS};
+        stopSignals.vStarted();
         while (nCount == 0 || nRefreshes.load() < nCount) {
-            if (sigtimedwait(&signals, nullptr, &slice) > 0) break;
+            if (stopSignals.nWaitFor(WAIT_SLICE_MS) != 0) break;
         }
         app.ExitInstance();
         return EXIT_OK;

@@ -3,14 +3,14 @@
 // says what it found and runs until Ctrl+C or SIGTERM, then writes the settings and ends.
 // "-u" starts afresh: the settings file and profile 0 are deleted instead of read, and the
 // settings are not written at exit.
-#include <signal.h>
-
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "app/PendulonApp.h"
+#include "app/StopSignals.h"
 #include "cpu/CPUInterface.h"
 #include "kit/ORVEXSDK.h"
 #include "pll/ClockGenerator.h"
@@ -27,10 +27,10 @@ constexpr int EXIT_USAGE = 2;
 
 void vUsage(FILE* pOut)
 {
-    std::fputs("usage: pendulon [--board NAME|FILE] [-u] [-i [p=0]]\n"
+    std::fputs("usage: pendulon [--board NAME|FILE] [-u] [-i [p=N]]\n"
                "  --board  run on a simulated board instead of this machine\n"
                "  -u       start afresh: delete the settings and profile 0, write no settings at exit\n"
-               "  -i       apply profile 0 to the clock generator and end (what the boot unit runs)\n",
+               "  -i       apply profile 0 (or profile N) to the clock generator and end (what the boot unit runs)\n",
                pOut);
 }
 
@@ -67,52 +67,84 @@ void vPrintSummary(app::CPendulonApp& app, const std::string& strBoard)
     std::fflush(stdout);
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+// The arguments: "--board NAME|FILE", "-u", "-i", "p=N" (with "-i": the profile to apply),
+// "-h", "--version". Anything else is refused: a mistyped switch must not start the program
+// on this machine's hardware with the wrong meaning. 0 to go on (or, with bDone, to end at
+// once), else the exit status.
+int nReadArguments(int argc, char** argv, app::AppOptions& options, bool& bDone)
 {
-    app::AppOptions options;
-    std::vector<std::string> args;
+    bDone = false;
+    std::vector<std::string> switches;
+    bool bProfileGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string strArg = argv[i];
-        if (strArg == "--board" && i + 1 < argc) {
-            options.strBoard = argv[++i];
+        std::string strBoard;
+        bool bBoard = false;
+        if (strArg == "--board") {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "pendulon: --board needs a board name or file\n");
+                return EXIT_USAGE;
+            }
+            strBoard = argv[++i];
+            bBoard = true;
         } else if (strArg.rfind("--board=", 0) == 0) {
-            options.strBoard = strArg.substr(8);
+            strBoard = strArg.substr(8);
+            bBoard = true;
+        }
+        if (bBoard) {
+            if (strBoard.empty()) {
+                std::fprintf(stderr, "pendulon: --board needs a board name or file\n");
+                return EXIT_USAGE;
+            }
+            options.strBoard = strBoard;
         } else if (strArg == "-h" || strArg == "--help") {
             vUsage(stdout);
+            bDone = true;
             return 0;
         } else if (strArg == "--version") {
             std::printf("%s\n", PENDULON_VERSION);
+            bDone = true;
             return 0;
-        } else if (strArg == "-u" || strArg == "-i" || strArg.find('=') != std::string::npos) {
-            args.push_back(strArg);  // "p=0" after "-i" is not read
+        } else if (strArg == "-u" || strArg == "-i") {
+            switches.push_back(strArg);
+        } else if (strArg.size() > 2 && strArg.rfind("p=", 0) == 0 &&
+                   strArg.find_first_not_of("0123456789", 2) == std::string::npos && strArg.size() <= 4) {
+            options.nApplyProfile = std::atoi(strArg.c_str() + 2);
+            bProfileGiven = true;
         } else {
-            std::fprintf(stderr, "pendulon: unknown argument \"%s\"\n", strArg.c_str());
+            std::fprintf(stderr, "pendulon: unknown argument '%s'\n", strArg.c_str());
             vUsage(stderr);
             return EXIT_USAGE;
         }
     }
-    app::vReadSwitches(args, options.bReset, options.bApplyAndExit);
+    app::vReadSwitches(switches, options.bReset, options.bApplyAndExit);
+    if (bProfileGiven && !options.bApplyAndExit) {
+        std::fprintf(stderr, "pendulon: p=N names the profile that -i applies: it goes with -i\n");
+        return EXIT_USAGE;
+    }
+    return 0;
+}
 
-    // The signals that end the program are taken by sigwait below; every thread started from
-    // here on inherits the mask.
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    sigaddset(&signals, SIGHUP);
-    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    // First of all, so that every thread started from here on inherits the blocked signals
+    // and a start that hangs can be stopped.
+    app::CStopSignals stopSignals("pendulon");
+    app::AppOptions options;
+    bool bDone = false;
+    if (int n = nReadArguments(argc, argv, options, bDone); n != 0 || bDone) return n;
 
     app::CPendulonApp app(options);
     if (!app.InitInstance()) {
+        if (app.bAnotherInstanceRuns()) std::fprintf(stderr, "pendulon: Pendulon is already running\n");
         app.ExitInstance();
         return app.nExitCode();
     }
     vPrintSummary(app, options.strBoard);
-    int nSignal = 0;
-    while (sigwait(&signals, &nSignal) != 0) {
-    }
+    stopSignals.vStarted();
+    stopSignals.nWait();
     app.vCloseMainWindow();
     app.ExitInstance();
     return 0;

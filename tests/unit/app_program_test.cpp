@@ -103,11 +103,12 @@ TEST(AppProgram, RunsUntilTerminatedAndWritesTheSettings)
     ASSERT_TRUE(program.bWaitRunning()) << program.strOutput();
     EXPECT_NE(program.strOutput().find("ICS 951462"), std::string::npos) << program.strOutput();
 
-    // A second instance ends at once and touches nothing: "-u" would have deleted the file.
+    // A second instance says so and ends at once, touching nothing: "-u" would have deleted
+    // the file.
     ProgramResult second = RunPendulon(dirs, "--board demo -u");
     EXPECT_EQ(second.nStatus, 1);
     EXPECT_EQ(second.strOut, "");
-    EXPECT_EQ(second.strErr, "");
+    EXPECT_EQ(second.strErr, "pendulon: Pendulon is already running\n");
     EXPECT_TRUE(dirs.bExists(app::SETTINGS_FILE_NAME));
 
     EXPECT_EQ(program.nStop(), 0);
