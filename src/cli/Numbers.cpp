@@ -11,7 +11,7 @@ std::optional<uint64_t> ParseDigits(const std::string& str, unsigned nBase, uint
     uint64_t qw = 0;
     for (char c : str) {
         unsigned nDigit;
-        if (c >= '0' && c <= '9')
+        if (c >= '0' && c <= '9' && unsigned(c - '0') < nBase)
             nDigit = c - '0';
         else if (nBase == 16 && std::isxdigit(static_cast<unsigned char>(c)))
             nDigit = std::tolower(static_cast<unsigned char>(c)) - 'a' + 10;
@@ -31,6 +31,8 @@ std::optional<uint64_t> ParseHex(const std::string& str, uint64_t qwMax)
 }
 
 std::optional<uint64_t> ParseDecimal(const std::string& str, uint64_t qwMax) { return ParseDigits(str, 10, qwMax); }
+
+std::optional<uint64_t> ParseOctal(const std::string& str, uint64_t qwMax) { return ParseDigits(str, 8, qwMax); }
 
 std::optional<PCIAddress> ParsePCIAddress(const std::string& strIn)
 {

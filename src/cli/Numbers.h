@@ -9,6 +9,8 @@ namespace cli {
 
 // Hexadecimal number up to dwMax; nothing for anything else (empty, stray characters, too big).
 std::optional<uint64_t> ParseHex(const std::string& str, uint64_t qwMax);
+// Octal number up to qwMax.
+std::optional<uint64_t> ParseOctal(const std::string& str, uint64_t qwMax);
 // Decimal number up to qwMax.
 std::optional<uint64_t> ParseDecimal(const std::string& str, uint64_t qwMax);
 

@@ -48,10 +48,12 @@ int nUsage(const char* pszFormat, const std::string& strWhat)
     return EXIT_USAGE;
 }
 
-// Numbers as i2c-tools take them: "0x" and hex digits, or decimal.
+// Numbers as i2c-tools take them (strtol with base 0): "0x" and hex digits, a leading 0 and
+// octal digits ("010" is 8), else decimal.
 std::optional<uint64_t> ParseNumber(const std::string& str, uint64_t qwMax)
 {
     if (str.size() > 2 && str[0] == '0' && (str[1] == 'x' || str[1] == 'X')) return ParseHex(str.substr(2), qwMax);
+    if (str.size() > 1 && str[0] == '0') return ParseOctal(str.substr(1), qwMax);
     return ParseDecimal(str, qwMax);
 }
 
@@ -315,10 +317,25 @@ int nRunOnKit(const GlobalOptions& options, const SMBusPlan& plan)
     return nRunDump(options, plan, *pDevice);
 }
 
+// A channel must exist on this board: the multiplexer's channels are known from the PCI
+// functions alone, so a wrong one is refused before anything else is touched.
+int nCheckChannel(const GlobalOptions& options, const SMBusPlan& plan)
+{
+    if (!plan.nChannel) return EXIT_OK;
+    return nLookAtPCI(options, [&plan](CPCIInterface& pci) {
+        const uint32_t nChannels = CSMBusInterface::nChannelsOf(pci);
+        if (*plan.nChannel < nChannels) return int(EXIT_OK);
+        vError("there is no SMBus channel %u (this board has %u)", *plan.nChannel, nChannels);
+        return int(EXIT_USAGE);
+    });
+}
+
 int nRunSMBus(const std::string& strAction, const SMBusArguments& args, const GlobalOptions& options)
 {
     SMBusPlan plan;
     if (int n = nPlan(strAction, args, plan)) return n;
+    if (strAction == "set" && !bCanAsk(options, SMBusWarning(strWhatIsWritten(plan)))) return EXIT_USAGE;
+    if (int n = nCheckChannel(options, plan)) return n;
     if (strAction == "set" && !bConfirm(options, SMBusWarning(strWhatIsWritten(plan)))) return EXIT_USAGE;
 
     return nRunOnWholeKit(options, [&] { return nRunOnKit(options, plan); });

@@ -104,6 +104,22 @@ int nRunOnWholeKit(const GlobalOptions& options, const std::function<int()>& fnR
     return nResult;
 }
 
+int nLookAtPCI(const GlobalOptions& options, const std::function<int(CPCIInterface&)>& fnLook)
+{
+    CSession session(options);
+    if (int n = session.nStart()) return n;
+    if (!session.bBegin()) return EXIT_FAILED;
+    session.vBuildPCI();
+    CPCIInterface* pPCI = ORVEXSDK::Instance()->m_pPCIInterface;
+    int nResult = EXIT_FAILED;
+    if (pPCI)
+        nResult = fnLook(*pPCI);
+    else
+        vError("the PCI functions cannot be read on this machine");
+    session.vEnd();
+    return nResult;
+}
+
 void CSession::vBuildKit()
 {
     app::vBuildKit(ORVEXSDK::Instance());

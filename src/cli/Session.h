@@ -7,6 +7,7 @@
 
 class CDeviceDriver;
 class CAccessDevice;
+class CPCIInterface;
 
 namespace cli {
 
@@ -56,6 +57,11 @@ private:
 // A started session with the whole kit built, for one command: fnRun's exit status, or the
 // status of the session that could not start or lock.
 int nRunOnWholeKit(const GlobalOptions& options, const std::function<int()>& fnRun);
+
+// A started session with nothing but the PCI functions scanned (configuration reads only),
+// for the checks a command makes before it builds the kit: fnLook's exit status, or the
+// status of the session that could not start or lock, or EXIT_FAILED without PCI access.
+int nLookAtPCI(const GlobalOptions& options, const std::function<int(CPCIInterface&)>& fnLook);
 
 // One line on stderr, prefixed with the program name.
 void vError(const char* pszFormat, ...) __attribute__((format(printf, 1, 2)));

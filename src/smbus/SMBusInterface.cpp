@@ -56,6 +56,21 @@ void CSMBusInterface::Close()
     m_hSwitchMutex = m_hMuxMutex = nullptr;
 }
 
+uint32_t CSMBusInterface::dwBoardIdOf(CPCIInterface& pci)
+{
+    CPCIDevice* pLPC = pci.FindDeviceByID(ICH7_LPC_VENDOR, ICH7_LPC_DEVICE);
+    if (!pLPC) return 0xFFFFFFFF;
+    const uint32_t dwSubsystem = pci.ReadConfig(pLPC->m_bBus, pLPC->m_bDevice, pLPC->m_bFunction, 0x2C);
+    const uint16_t wSubVendor = uint16_t(dwSubsystem & 0xFFFF);
+    const uint16_t wSubsystem = uint16_t(dwSubsystem >> 16);
+    return (uint32_t(wSubVendor) << 16) + wSubsystem;
+}
+
+uint32_t CSMBusInterface::nChannelsOf(CPCIInterface& pci)
+{
+    return dwBoardIdOf(pci) == SMBUS_MUX_BOARD_ID ? 2 : 1;
+}
+
 uint32_t CSMBusInterface::DetectMultiplexer()
 {
     ORVEXSDK* pKit = ORVEXSDK::Instance();
@@ -70,11 +85,8 @@ uint32_t CSMBusInterface::DetectMultiplexer()
             m_pGPIOSpace = new CPortIOSpace(uint16_t(dwGPIOBase), GPIO_BLOCK_SIZE);
             pKit->AddIOSpace(m_pGPIOSpace);
         }
-        const uint32_t dwSubsystem = pPCI->ReadConfig(pLPC->m_bBus, pLPC->m_bDevice, pLPC->m_bFunction, 0x2C);
-        const uint16_t wSubVendor = uint16_t(dwSubsystem & 0xFFFF);
-        const uint16_t wSubsystem = uint16_t(dwSubsystem >> 16);
-        m_dwBoardId = (uint32_t(wSubVendor) << 16) + wSubsystem;
-        if (m_dwBoardId == SMBUS_MUX_BOARD_ID) m_nChannelCount = 2;
+        m_dwBoardId = dwBoardIdOf(*pPCI);
+        m_nChannelCount = nChannelsOf(*pPCI);
         kit::DebugTrace("SMBus: board %08X, %u channel(s)\n", m_dwBoardId, m_nChannelCount);
     }
     m_nDefaultChannel = uint8_t(ReadChannelState());

@@ -11,6 +11,7 @@
 
 class CPortIOSpace;
 class CPCIDevice;
+class CPCIInterface;
 class CSMBusDevice;
 
 // Subsystem id of the board with the GPIO-driven SMBus multiplexer (ASUS 1043:8179).
@@ -36,6 +37,11 @@ public:
     // Board id, channel count and default channel; run once after the interface is
     // registered. Returns 1.
     uint32_t DetectMultiplexer();
+    // The board id (subsystem vendor << 16 + subsystem id) of the ICH7 LPC bridge that carries
+    // the multiplexer's GPIO block, 0xFFFFFFFF without such a bridge; the channels it gives.
+    // Configuration reads only: a command can check a channel before the kit is built.
+    static uint32_t dwBoardIdOf(CPCIInterface& pci);
+    static uint32_t nChannelsOf(CPCIInterface& pci);
     // The multiplexer channel now selected: 0 or 1.
     uint32_t ReadChannelState();
     // Selects the channel, clamped to the channels the board has; returns 1.

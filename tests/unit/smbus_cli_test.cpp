@@ -123,6 +123,14 @@ TEST(SMBusCliGetSet, ReadsAndConfirmedWrites)
     result = Cli(strBoard + " --json smbus get 0x69 0x10 b");
     ASSERT_EQ(result.nStatus, 0) << result.strErr;
     EXPECT_EQ(chipsettest::json::parse(result.strOut)["value"], 5);
+    // Numbers as i2c-tools read them: a leading 0 is octal, so 020 is register 0x10.
+    result = Cli(strBoard + " --json smbus get 0x69 020 b");
+    ASSERT_EQ(result.nStatus, 0) << result.strErr;
+    EXPECT_EQ(chipsettest::json::parse(result.strOut)["command"], 16);
+    EXPECT_EQ(chipsettest::json::parse(result.strOut)["value"], 5);
+    result = Cli(strBoard + " --json smbus get 0151 16 b");  // the address in octal
+    ASSERT_EQ(result.nStatus, 0) << result.strErr;
+    EXPECT_EQ(chipsettest::json::parse(result.strOut)["address"], 0x69);
 
     // The register file's block read: its count (5), then the registers from the command on.
     result = Cli(strBoard + " smbus get 0x69 0x10 s");
@@ -148,7 +156,8 @@ TEST(SMBusCliInput, BadInputIsRefusedBeforeAnythingIsTouched)
     for (const char* pszArguments :
          {"smbus get 0x78 0", "smbus get 0x02 0", "smbus get 0x50 0x100", "smbus get 0x50 0 q", "smbus get 0x50",
           "smbus get 0x50 0 b extra", "smbus set 0x50 0 0x100", "smbus set 0x50 0 0x10000 w", "smbus set 0x50 0 1 s",
-          "smbus dump 0x50 w", "smbus dump zz", "smbus scan --channel 256", "smbus scan 0x50", "smbus list now"}) {
+          "smbus dump 0x50 w", "smbus dump zz", "smbus scan --channel 256", "smbus scan 0x50", "smbus list now",
+          "smbus get 0x50 08", "smbus get 0x50 019", "smbus scan --channel 1"}) {
         const ProgramResult result = Cli(std::string("--board demo ") + pszArguments);
         EXPECT_EQ(result.nStatus, 2) << pszArguments;
         EXPECT_TRUE(result.strOut.empty()) << pszArguments;
