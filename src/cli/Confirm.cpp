@@ -7,14 +7,23 @@
 
 namespace cli {
 
+bool bCanAsk(const GlobalOptions& options, const WriteWarning& warning)
+{
+    if (options.bYes || isatty(STDIN_FILENO)) return true;
+    if (warning.strWhat.empty())
+        vError("refusing to write to %s without asking: there is no terminal to ask on (pass -y to write)",
+               warning.pszTarget);
+    else
+        vError("refusing to write to %s without asking (the program would %s): there is no terminal to ask on "
+               "(pass -y to write)",
+               warning.pszTarget, warning.strWhat.c_str());
+    return false;
+}
+
 bool bConfirm(const GlobalOptions& options, const WriteWarning& warning)
 {
     if (options.bYes) return true;
-    if (!isatty(STDIN_FILENO)) {
-        vError("refusing to write to %s without asking: there is no terminal to ask on (pass -y to write)",
-               warning.pszTarget);
-        return false;
-    }
+    if (!bCanAsk(options, warning)) return false;
     std::fprintf(stderr, "WARNING! %s\nThe program will %s.\nContinue? [y/N] ", warning.pszRisk,
                  warning.strWhat.c_str());
     std::string strAnswer;
@@ -41,6 +50,13 @@ WriteWarning MemoryBufferWarning(const std::string& strWhat)
 WriteWarning SMBusWarning(const std::string& strWhat)
 {
     return {"the SMBus", "Writing to an SMBus device can make the machine unstable or damage what is on the bus.",
+            strWhat};
+}
+
+WriteWarning RawWarning(const std::string& strWhat)
+{
+    return {"the hardware",
+            "Writing a register directly can hang the machine, lose data or damage it; nothing checks the value.",
             strWhat};
 }
 

@@ -14,6 +14,10 @@ struct WriteWarning {
     std::string strWhat;    // what the program will do: "set the FSB to 213 MHz"
 };
 
+// True when the question can be asked (-y answers it, or there is a terminal to ask on);
+// false after saying why on stderr. Lets a command refuse before it touches anything.
+bool bCanAsk(const GlobalOptions& options, const WriteWarning& warning);
+
 // True with -y or on a "y" answer; false (after saying why on stderr) without a terminal to
 // ask on, or on any other answer.
 bool bConfirm(const GlobalOptions& options, const WriteWarning& warning);
@@ -22,5 +26,6 @@ bool bConfirm(const GlobalOptions& options, const WriteWarning& warning);
 WriteWarning ClockWarning(const std::string& strWhat);
 WriteWarning MemoryBufferWarning(const std::string& strWhat);
 WriteWarning SMBusWarning(const std::string& strWhat);
+WriteWarning RawWarning(const std::string& strWhat);
 
 }  // namespace cli

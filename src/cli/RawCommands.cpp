@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
 
+#include "cli/Confirm.h"
 #include "cli/Numbers.h"
 #include "cli/Output.h"
 #include "kit/DeviceDriver.h"
@@ -213,6 +214,25 @@ int nRunMsr(CSession& session, const RawPlan& plan, unsigned nCpu)
 }
 
 
+// What a raw write writes, for the question asked before it.
+std::string strWhatIsWritten(const std::string& strChosen, const RawPlan& plan, unsigned nCpu)
+{
+    const std::string strValue = "0x" + strHex(*plan.value, plan.reg.nWidth);
+    const char* pszWidth = plan.reg.nWidth == 1 ? "byte" : plan.reg.nWidth == 2 ? "word" : plan.reg.nWidth == 4 ? "dword" : "qword";
+    char sz[160];
+    if (strChosen == "pci")
+        std::snprintf(sz, sizeof sz, "write %s to configuration register 0x%03llx of %02x:%02x.%x (%s)",
+                      strValue.c_str(), static_cast<unsigned long long>(plan.reg.qwOffset), plan.pci.nBus,
+                      plan.pci.nDevice, plan.pci.nFunction, pszWidth);
+    else if (strChosen == "port")
+        std::snprintf(sz, sizeof sz, "write %s to I/O port 0x%04llx (%s)", strValue.c_str(),
+                      static_cast<unsigned long long>(plan.reg.qwOffset), pszWidth);
+    else
+        std::snprintf(sz, sizeof sz, "write %s to MSR 0x%llx of CPU %u", strValue.c_str(),
+                      static_cast<unsigned long long>(plan.reg.qwOffset), nCpu);
+    return sz;
+}
+
 struct RawArguments {
     std::vector<std::string> arguments;
     unsigned nCpu = 0;
@@ -249,6 +269,7 @@ int nRunRaw(const std::string& strChosen, const RawArguments& args, const Global
     if (strChosen == "mem") nPlan = nPlanMemory(args.arguments, plan);
     if (strChosen == "msr") nPlan = nPlanMsr(args.arguments, plan);
     if (nPlan != EXIT_OK) return nPlan;
+    if (plan.value && !bConfirm(options, RawWarning(strWhatIsWritten(strChosen, plan, args.nCpu)))) return EXIT_USAGE;
 
     CSession session(options);
     if (int n = session.nStart()) return n;

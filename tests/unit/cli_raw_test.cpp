@@ -30,15 +30,27 @@ TEST(CliRaw, ReadsTheDemoBoardsRegisters)
     EXPECT_EQ(document["value"].get<uint32_t>() & ~1u, 0x400u);
 }
 
-TEST(CliRaw, WritesNeedAnExplicitValueAndSucceedSilently)
+TEST(CliRaw, WritesAreAskedForAndSucceedSilently)
 {
-    ProgramResult r = Cli("--board demo raw pci 00:1f.3 40.b =01");
-    EXPECT_EQ(r.nStatus, 0) << r.strErr;
-    EXPECT_EQ(r.strOut, "");
-    r = Cli("--board demo raw port 80 =55");
-    EXPECT_EQ(r.nStatus, 0) << r.strErr;
-    r = Cli("--board demo raw msr 10 =0");
-    EXPECT_EQ(r.nStatus, 0) << r.strErr;
+    // Without -y and without a terminal to ask on, a write names itself and is refused.
+    const struct {
+        const char* pszArguments;
+        const char* pszWhat;
+    } cases[] = {
+        {"raw pci 00:1f.3 40.b =01", "write 0x01 to configuration register 0x040 of 00:1f.3 (byte)"},
+        {"raw port 80 =55", "write 0x55 to I/O port 0x0080 (byte)"},
+        {"raw port cf9.b =6", "write 0x06 to I/O port 0x0cf9 (byte)"},
+        {"raw msr 10 --cpu 1 =0", "write 0x0000000000000000 to MSR 0x10 of CPU 1"},
+    };
+    for (const auto& c : cases) {
+        ProgramResult r = Cli(std::string("--board demo ") + c.pszArguments);
+        EXPECT_EQ(r.nStatus, 2) << c.pszArguments;
+        EXPECT_NE(r.strErr.find(std::string("refusing to write to the hardware without asking (the program would ") + c.pszWhat + ")"), std::string::npos)
+            << r.strErr;
+        r = Cli(std::string("--board demo -y ") + c.pszArguments);
+        EXPECT_EQ(r.nStatus, 0) << c.pszArguments << ": " << r.strErr;
+        EXPECT_EQ(r.strOut, "");
+    }
 }
 
 TEST(CliRaw, BadInputIsExitStatusTwoWithOneLine)
