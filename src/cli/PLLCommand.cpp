@@ -10,16 +10,16 @@
 
 #include "app/DumpReport.h"
 #include "cli/Confirm.h"
-#include "cli/Numbers.h"
 #include "cli/Output.h"
 #include "cli/PLLOutput.h"
+#include "cli/PLLPlan.h"
 #include "cpu/CPUInterface.h"
 #include "kit/ORVEXSDK.h"
 #include "platform/Clock.h"
 #include "pll/ClockGenerator.h"
 #include "pll/PLLInterface.h"
 #include "pll/PLLModels.h"
-#include "pll/PLLSearch.h"
+#include "smbus/SMBusInterface.h"
 
 #ifndef PENDULON_VERSION
 #define PENDULON_VERSION ""
@@ -31,98 +31,6 @@ namespace {
 
 constexpr uint32_t INTERFACE_LOCK_MS = 2000;
 constexpr uint32_t REREAD_WAIT_MS = 200;
-constexpr size_t MAX_DUMP_BYTES = 255;  // a dump of 256 bytes or more writes nothing
-
-struct PLLArguments {
-    std::vector<std::string> arguments;
-    std::string strModel;
-    std::string strGSB;
-    std::string strOutput;
-};
-
-// What the command line asks for, checked before anything is touched.
-struct PLLPlan {
-    std::string strAction;
-    std::optional<uint32_t> model;
-    float fFSB = -1.0f;
-    float fGSB = -1.0f;
-    int32_t nPreset = -1;
-    std::vector<uint8_t> bytes;
-    std::string strOutput;
-};
-
-int nUsage(const char* pszFormat, const std::string& strWhat)
-{
-    vError(pszFormat, strWhat.c_str());
-    return EXIT_USAGE;
-}
-
-int nPlanArguments(const std::string& strAction, const std::vector<std::string>& args, PLLPlan& plan)
-{
-    if (strAction == "models" || strAction == "read" || strAction == "dump") {
-        if (!args.empty()) return nUsage("unexpected argument '%s'", args[0]);
-        return EXIT_OK;
-    }
-    if (strAction == "preview" || strAction == "set") {
-        if (args.size() != 1) return nUsage("usage: pll %s FSB [--gsb MHZ]", strAction);
-        std::optional<float> fsb = ParseMHz(args[0]);
-        if (!fsb) return nUsage("bad FSB '%s' (MHz, e.g. 213 or 266.67)", args[0]);
-        plan.fFSB = *fsb;
-        return EXIT_OK;
-    }
-    if (strAction == "preset") {
-        if (args.size() != 1) return nUsage("%s", "usage: pll preset N");
-        std::optional<uint64_t> n = ParseDecimal(args[0], 255);
-        if (!n) return nUsage("bad preset '%s' (a row number, see pll read)", args[0]);
-        plan.nPreset = int32_t(*n);
-        return EXIT_OK;
-    }
-    // write-dump: the bytes of the image from register 0 on.
-    if (args.empty()) return nUsage("%s", "usage: pll write-dump HEX...");
-    for (const std::string& str : args) {
-        std::optional<uint64_t> b = str.size() <= 2 ? ParseHex(str, 0xFF) : std::nullopt;
-        if (!b) return nUsage("bad byte '%s' (one or two hex digits)", str);
-        plan.bytes.push_back(uint8_t(*b));
-    }
-    if (plan.bytes.size() > MAX_DUMP_BYTES)
-        return nUsage("%s", "too many bytes: the image holds at most 255");
-    return EXIT_OK;
-}
-
-int nPlan(const std::string& strAction, const PLLArguments& in, PLLPlan& plan)
-{
-    plan.strAction = strAction;
-    if (int n = nPlanArguments(strAction, in.arguments, plan)) return n;
-    if (!in.strModel.empty()) {
-        std::string strWhy;
-        plan.model = ParsePLLModel(in.strModel, strWhy);
-        if (!plan.model) return nUsage("%s", strWhy);
-    }
-    if (!in.strGSB.empty()) {
-        std::optional<float> gsb = ParseMHz(in.strGSB);
-        if (!gsb) return nUsage("bad GSB '%s' (MHz)", in.strGSB);
-        plan.fGSB = *gsb;
-    }
-    plan.strOutput = in.strOutput;
-    return EXIT_OK;
-}
-
-std::string strWhatIsWritten(const PLLPlan& plan)
-{
-    char sz[160];
-    if (plan.strAction == "set") {
-        if (plan.fGSB > 0)
-            std::snprintf(sz, sizeof sz, "walk the FSB to %.2f MHz and the GSB to %.2f MHz", double(plan.fFSB),
-                          double(plan.fGSB));
-        else
-            std::snprintf(sz, sizeof sz, "walk the FSB to %.2f MHz in steps", double(plan.fFSB));
-    } else if (plan.strAction == "preset") {
-        std::snprintf(sz, sizeof sz, "switch the clock chip to preset %d", int(plan.nPreset));
-    } else {
-        std::snprintf(sz, sizeof sz, "write %zu bytes into the clock chip's registers", plan.bytes.size());
-    }
-    return sz;
-}
 
 // Holds the interface lock for the rest of the command.
 class CInterfaceLock {
@@ -139,40 +47,22 @@ private:
     bool m_bTaken;
 };
 
-bool bIsChipsetModel(uint32_t dwID) { return (dwID & 0xFF000000) == PLL_FAMILY_NVIDIA; }
-
-// The driver the command works with: the model named, else the chipset PLL the interface
-// found. EXIT_OK, or the exit status after saying why (nothing has been written).
+// The driver the command works with: the model of the plan. The kit must have found what
+// the plan saw: the chipset's PLL, or a device answering at 0x69. EXIT_OK, or the exit status
+// after saying why (nothing has been written).
 int nChooseDriver(CPLLInterface& pll, const PLLPlan& plan, CClockGenerator*& pDriver)
 {
-    if (!plan.model) {
-        if (pll.m_pPLL) {
-            pDriver = pll.m_pPLL;
-            return EXIT_OK;
+    if (plan.bChipsetPLL) {
+        if (!pll.m_pPLL || pll.m_pPLL->m_dwPLLID != plan.dwModel) {
+            vError("the chipset's PLL (%s) could not be set up", strModelName(plan.dwModel).c_str());
+            return EXIT_FAILED;
         }
-        vError("the clock chip at SMBus address 0x69 cannot identify itself: name its model with --model ID|NAME "
-               "(see pll models)");
-        return EXIT_USAGE;
+        pDriver = pll.m_pPLL;
+        return EXIT_OK;
     }
-    const uint32_t dwID = *plan.model;
-    if (bIsChipsetModel(dwID)) {
-        if (pll.m_pPLL && pll.m_pPLL->m_dwPLLID == dwID) {
-            pDriver = pll.m_pPLL;
-            return EXIT_OK;
-        }
-        vError("%s is a PLL inside an nVidia chipset and is found by itself where the chipset is; this machine has "
-               "none of that kind",
-               strModelName(dwID).c_str());
-        return EXIT_USAGE;
-    }
-    if (!pll.m_pCommandSet) {
-        vError("this machine's clock generator is its chipset's own PLL, %s: leave out --model",
-               pll.m_pPLL ? strModelName(pll.m_pPLL->m_dwPLLID).c_str() : "unknown");
-        return EXIT_USAGE;
-    }
-    pDriver = pll.SelectPLL(dwID);
+    pDriver = pll.SelectPLL(plan.dwModel);
     if (!pDriver) {
-        vError("there is no driver for %s in this build", strModelName(dwID).c_str());
+        vError("there is no driver for %s in this build", strModelName(plan.dwModel).c_str());
         return EXIT_FAILED;
     }
     return EXIT_OK;
@@ -186,51 +76,15 @@ bool bReadCurrent(CClockGenerator& generator)
     return false;
 }
 
-// The set to preview or apply: nothing but the clocks asked for, clamped to the model's
-// limits (the driver clamps them as well; the user is told).
-CFrequencySet WantedSet(const CClockGenerator& generator, const PLLPlan& plan)
+// The set to preview or apply: nothing but the clocks asked for (the plan holds them within
+// the model's limits).
+CFrequencySet WantedSet(const PLLPlan& plan)
 {
     CFrequencySet wanted;
     wanted.m_nPreset = plan.nPreset;
     wanted.m_fFSB = plan.fFSB;
     wanted.m_fGSB = plan.fGSB;
-    struct {
-        const char* pszName;
-        float& f;
-        float fMin, fMax;
-    } clocks[] = {{"FSB", wanted.m_fFSB, generator.m_Min.m_fFSB, generator.m_Max.m_fFSB},
-                  {pszGSBLabel(generator), wanted.m_fGSB, generator.m_Min.m_fGSB, generator.m_Max.m_fGSB}};
-    for (auto& clock : clocks) {
-        if (!(clock.f > 0)) continue;
-        float fClamped = fClampClock(clock.f, clock.fMin, clock.fMax);
-        if (fClamped != clock.f)
-            std::fprintf(stderr, "note: the %s takes %s from %.2f to %.2f MHz: %.2f MHz is clamped to %.2f MHz\n",
-                         strModelName(generator.m_dwPLLID).c_str(), clock.pszName, double(clock.fMin),
-                         double(clock.fMax), double(clock.f), double(fClamped));
-        clock.f = fClamped;
-    }
     return wanted;
-}
-
-// The model must be able to do what the command asks. EXIT_OK or EXIT_USAGE after saying why.
-int nCheckAbilities(const CClockGenerator& generator, const PLLPlan& plan)
-{
-    const std::string strName = strModelName(generator.m_dwPLLID);
-    if (plan.fGSB > 0 && !(generator.m_bGSBAdjustable && generator.m_bGSBEnabled))
-        return nUsage("the %s cannot set its GSB clock: leave out --gsb", strName);
-    if (plan.strAction == "preset" && generator.m_nPresetCount <= 0)
-        return nUsage("the %s has no presets: use pll set FSB", strName);
-    if (plan.strAction == "preset" && plan.nPreset >= generator.m_nPresetCount) {
-        vError("the %s has presets 0 to %d", strName.c_str(), int(generator.m_nPresetCount - 1));
-        return EXIT_USAGE;
-    }
-    if (plan.strAction == "set" && !generator.m_bFSBAdjustable) {
-        if (generator.m_nPresetCount > 0) return nUsage("the %s has fixed presets: use pll preset N", strName);
-        return nUsage("the %s cannot set clocks (name the chip's model with --model)", strName);
-    }
-    if (plan.strAction == "preview" && !generator.m_bFSBAdjustable && generator.m_nPresetCount <= 0)
-        return nUsage("the %s cannot set clocks (name the chip's model with --model)", strName);
-    return EXIT_OK;
 }
 
 // Within the resolution of the PLL: the chip reads back what the preview worked out for the
@@ -298,7 +152,7 @@ int nRunRead(const GlobalOptions& options, CClockGenerator& generator)
 
 int nRunPreview(const GlobalOptions& options, const PLLPlan& plan, CClockGenerator& generator)
 {
-    CFrequencySet preview = WantedSet(generator, plan);
+    CFrequencySet preview = WantedSet(plan);
     if (!generator.bPreviewClocks(preview)) {
         vError("the %s cannot give an FSB of %.2f MHz", strModelName(generator.m_dwPLLID).c_str(), double(plan.fFSB));
         return EXIT_FAILED;
@@ -355,11 +209,74 @@ void vProgress(int32_t nStep, int32_t nTotal)
     vPrintProgress(nStep, nTotal);
 }
 
-// set and preset: preview, walk, wait, read back, and say whether the chip got there.
-int nRunApply(const GlobalOptions& options, const PLLPlan& plan, CPLLInterface& pll, CClockGenerator*& pGenerator)
+// The question before a walk or a preset: from which clocks to which, in how many writes.
+std::string strWhatIsWritten(const PLLPlan& plan, const CClockGenerator& generator)
+{
+    const std::string strName = strModelName(generator.m_dwPLLID);
+    char sz[320];
+    if (plan.strAction == "preset") {
+        const CFrequencySet& now = generator.m_Current;
+        std::snprintf(sz, sizeof sz, "switch the %s from preset %d (FSB %.2f MHz) to preset %d", strName.c_str(),
+                      int(now.m_nPreset), double(now.m_fFSB), int(plan.nPreset));
+        std::string str = sz;
+        if (generator.m_pPresets && plan.nPreset < generator.m_nPresetCount) {
+            std::snprintf(sz, sizeof sz, " (FSB %.2f MHz)", double(generator.m_pPresets[plan.nPreset].fFSB));
+            str += sz;
+        }
+        return str + " in one write";
+    }
+    auto walk = [&](const char* pszClock, float fFrom, float fTo, float fStep) {
+        const int32_t nWrites = nWalkWrites(fFrom, fTo, fStep);
+        if (nWrites <= 1)
+            std::snprintf(sz, sizeof sz, "set the %s of the %s from %.2f to %.2f MHz in one write", pszClock,
+                          strName.c_str(), double(fFrom), double(fTo));
+        else
+            std::snprintf(sz, sizeof sz,
+                          "walk the %s of the %s from %.2f to %.2f MHz in %d writes (%d steps of %.0f MHz, then the "
+                          "target)",
+                          pszClock, strName.c_str(), double(fFrom), double(fTo), int(nWrites), int(nWrites - 1),
+                          double(fStep));
+        return std::string(sz);
+    };
+    std::string str = walk("FSB", generator.m_Current.m_fFSB, plan.fFSB, generator.m_fFSBStep);
+    if (plan.fGSB > 0)
+        str += ", then " + walk(pszGSBLabel(generator), generator.m_Current.m_fGSB, plan.fGSB, generator.m_fGSBStep);
+    return str;
+}
+
+// The question before a take-over read followed by a walk: the walk starts where the
+// take-over puts the PLL, at the bus clock the processors measure.
+std::string strTakeOverAndWalk(const PLLPlan& plan, const CClockGenerator& generator)
+{
+    const float fBus = MeasureClocks().fBus;
+    char sz[200];
+    if (fBus > 0)
+        std::snprintf(sz, sizeof sz, " (now %.2f MHz), then walk the FSB from there to %.2f MHz in %d writes", double(fBus),
+                      double(plan.fFSB), int(nWalkWrites(fBus, plan.fFSB, generator.m_fFSBStep)));
+    else
+        std::snprintf(sz, sizeof sz, ", then walk the FSB from there to %.2f MHz in steps", double(plan.fFSB));
+    return plan.strWritesOnRead + sz;
+}
+
+// The FSB read back after a walk, held against the bus clock the processors measure. A walk
+// is never taken for done on what the chip's registers say alone: the registers may say one
+// thing while the chip does another.
+enum class EVerified { Agrees, Differs, Unmeasured };
+
+EVerified eVerify(const CClockGenerator& generator, float fMeasuredBus)
+{
+    const float fFSB = generator.m_Current.m_fFSB;
+    if (!(fMeasuredBus > 0) || !(fFSB > 0)) return EVerified::Unmeasured;
+    return std::fabs(fFSB - fMeasuredBus) <= fVerifyTolerance(generator) ? EVerified::Agrees : EVerified::Differs;
+}
+
+// set and preset: ask with the clocks read, walk, wait, measure, read back, and say whether
+// the chip got there and the processors run at it.
+int nRunApply(const GlobalOptions& options, const PLLPlan& plan, CPLLInterface& pll, CClockGenerator*& pGenerator,
+              bool bAsked)
 {
     CClockGenerator& generator = *pGenerator;
-    CFrequencySet wanted = WantedSet(generator, plan);
+    CFrequencySet wanted = WantedSet(plan);
     // The walk starts from the clocks read; without them it would write nothing.
     if (plan.strAction == "set" &&
         (!(generator.m_Current.m_fFSB > 0) || (wanted.m_fGSB > 0 && !(generator.m_Current.m_fGSB > 0)))) {
@@ -371,12 +288,16 @@ int nRunApply(const GlobalOptions& options, const PLLPlan& plan, CPLLInterface& 
         vError("the %s cannot give what was asked; nothing was written", strModelName(generator.m_dwPLLID).c_str());
         return EXIT_FAILED;
     }
+    if (!bAsked && !bConfirm(options, ClockWarning(strWhatIsWritten(plan, generator)))) return EXIT_USAGE;
     const MEASURED_CLOCKS before = MeasureClocks();
     pll.m_Requested.Copy(wanted);
     g_bProgressShown = false;
     generator.bApplyClocks(pll.m_Requested, vProgress);
     if (g_bProgressShown) vEndProgress();
     platform::Sleep(REREAD_WAIT_MS);
+    // Measured before the chip is read back: a driver that learns a divider from the measured
+    // bus clock must learn it from the clock the chip gives now, not from the one before.
+    const MEASURED_CLOCKS after = MeasureClocks();
     // An SMBus chip is read back by a new driver of the same model: a driver's image keeps
     // the bytes it wrote beyond what a short read brings, and those must not pass for what
     // the chip holds. (A chipset PLL keeps its driver: its first read programs the PLL.)
@@ -387,24 +308,38 @@ int nRunApply(const GlobalOptions& options, const PLLPlan& plan, CPLLInterface& 
     CClockGenerator& reread = *pGenerator;
     if (!bReadCurrent(reread)) return EXIT_FAILED;
     pll.m_Requested.Copy(reread.m_Current);
-    const MEASURED_CLOCKS after = MeasureClocks();
 
-    bool bOk = plan.strAction == "preset" ? reread.m_Current.m_nPreset == plan.nPreset
-                                          : bReached(wanted.m_fFSB, expected.m_fFSB, reread.m_Current.m_fFSB) &&
-                                                bReached(wanted.m_fGSB, expected.m_fGSB, reread.m_Current.m_fGSB);
+    const bool bReachedAll = plan.strAction == "preset"
+                                 ? reread.m_Current.m_nPreset == plan.nPreset
+                                 : bReached(wanted.m_fFSB, expected.m_fFSB, reread.m_Current.m_fFSB) &&
+                                       bReached(wanted.m_fGSB, expected.m_fGSB, reread.m_Current.m_fGSB);
+    const EVerified eVerified = eVerify(reread, after.fBus);
+    const bool bOk = bReachedAll && eVerified != EVerified::Differs;
     if (options.bJson) {
+        static const char* const s_apszVerified[] = {"agrees", "differs", "not measured"};
         vPrintJson({{"model", ModelJson(reread)},
                     {"expected", ClocksJson(reread, expected)},
                     {"reached", ClocksJson(reread, reread.m_Current)},
                     {"measured_before", MeasuredJson(before)},
                     {"measured_after", MeasuredJson(after)},
+                    {"verified", s_apszVerified[int(eVerified)]},
                     {"ok", bOk}});
     } else {
         std::printf("model\t%s\n%s%s%s", strModelName(reread.m_dwPLLID).c_str(),
                     strClocks(reread, reread.m_Current).c_str(), strMeasured("before", before).c_str(),
                     strMeasured("after", after).c_str());
     }
-    if (!bOk) vError("the clock chip did not reach what was asked (see the clocks read back)");
+    if (!bReachedAll) {
+        vError("the clock chip did not reach what was asked (see the clocks read back)");
+    } else if (eVerified == EVerified::Differs) {
+        vError("the clock chip reads back an FSB of %.2f MHz, but the processors measure a bus clock of %.2f MHz: "
+               "the chip does not run at what its registers say",
+               double(reread.m_Current.m_fFSB), double(after.fBus));
+    } else if (eVerified == EVerified::Unmeasured) {
+        std::fprintf(stderr, "note: not verified: the processors cannot measure their bus clock, so only the chip's "
+                             "registers say that the FSB is %.2f MHz\n",
+                     double(reread.m_Current.m_fFSB));
+    }
     return bOk ? EXIT_OK : EXIT_FAILED;
 }
 
@@ -437,11 +372,17 @@ int nRunWriteDump(const GlobalOptions& options, const PLLPlan& plan, CPLLInterfa
     return bOk ? EXIT_OK : EXIT_FAILED;
 }
 
-int nRunOnKit(const GlobalOptions& options, const PLLPlan& plan)
+int nRunOnKit(const GlobalOptions& options, const PLLPlan& plan, bool bAsked)
 {
-    CPLLInterface* pPLL = ORVEXSDK::Instance()->m_pPLLInterface;
+    ORVEXSDK* pKit = ORVEXSDK::Instance();
+    CPLLInterface* pPLL = pKit->m_pPLLInterface;
     if (!pPLL) {
-        vError("no clock generator found: nothing answers at SMBus address 0x69 and the chipset has no PLL of its own");
+        const CSMBusInterface* pSMBus = pKit->m_pSMBusInterface;
+        if (pSMBus && !pSMBus->m_strRefusal.empty())
+            vError("the clock chip cannot be reached: %s", pSMBus->m_strRefusal.c_str());
+        else
+            vError("no clock generator found: nothing answers at SMBus address 0x69 and the chipset has no PLL of "
+                   "its own");
         return EXIT_FAILED;
     }
     CInterfaceLock lock(*pPLL);
@@ -451,25 +392,55 @@ int nRunOnKit(const GlobalOptions& options, const PLLPlan& plan)
     }
     CClockGenerator* pGenerator = nullptr;
     if (int n = nChooseDriver(*pPLL, plan, pGenerator)) return n;
-    if (int n = nCheckAbilities(*pGenerator, plan)) return n;
     if (plan.strAction == "write-dump") return nRunWriteDump(options, plan, *pPLL, *pGenerator);
+    // A read that takes the chip over is asked for before it, the walk that follows with it.
+    if (!bAsked && !plan.strWritesOnRead.empty() && plan.bWrites()) {
+        if (!bConfirm(options, ClockWarning(strTakeOverAndWalk(plan, *pGenerator)))) return EXIT_USAGE;
+        bAsked = true;
+    }
     if (!bReadCurrent(*pGenerator)) return EXIT_FAILED;
     pPLL->m_Requested.Copy(pGenerator->m_Current);
+    // What the chip read says may narrow the limits (a GSB kind decided at each read).
+    if (int n = nCheckPlan(*pGenerator, plan)) return n;
     if (plan.strAction == "read") return nRunRead(options, *pGenerator);
     if (plan.strAction == "preview") return nRunPreview(options, plan, *pGenerator);
     if (plan.strAction == "dump") return nRunDump(plan, *pGenerator);
-    return nRunApply(options, plan, *pPLL, pGenerator);
+    return nRunApply(options, plan, *pPLL, pGenerator, bAsked);
+}
+
+std::string strBytes(const std::vector<uint8_t>& bytes)
+{
+    std::string str;
+    char sz[4];
+    for (uint8_t b : bytes) {
+        std::snprintf(sz, sizeof sz, "%02x", b);
+        str += (str.empty() ? "" : " ") + std::string(sz);
+    }
+    return str;
 }
 
 int nRunPLL(const std::string& strAction, const PLLArguments& args, const GlobalOptions& options)
 {
     PLLPlan plan;
-    if (int n = nPlan(strAction, args, plan)) return n;
+    if (int n = nPlanArguments(strAction, args, plan)) return n;
     if (strAction == "models") return nRunModels(options);
-    const bool bWrites = strAction == "set" || strAction == "preset" || strAction == "write-dump";
-    if (bWrites && !bConfirm(options, ClockWarning(strWhatIsWritten(plan)))) return EXIT_USAGE;
-
-    return nRunOnWholeKit(options, [&] { return nRunOnKit(options, plan); });
+    // Nothing is touched before the plan holds: the model and what it can do are known from
+    // the PCI functions alone, and a write that could not be asked for is refused first.
+    if (plan.bWrites() && !bCanAsk(options, ClockWarning(""))) return EXIT_USAGE;
+    if (int n = nPlanModel(options, plan)) return n;
+    bool bAsked = false;
+    if (!plan.strWritesOnRead.empty() && !plan.bWrites()) {
+        // Even a command that only reads asks when reading takes the chip over.
+        if (!bConfirm(options, ClockWarning(plan.strWritesOnRead + " before it can be read"))) return EXIT_USAGE;
+        bAsked = true;
+    }
+    if (plan.strAction == "write-dump") {
+        const std::string strWhat = "write " + std::to_string(plan.bytes.size()) + " bytes into the registers of the " +
+                                    strModelName(plan.dwModel) + " from register 0: " + strBytes(plan.bytes);
+        if (!bConfirm(options, ClockWarning(strWhat))) return EXIT_USAGE;
+        bAsked = true;
+    }
+    return nRunOnWholeKit(options, [&] { return nRunOnKit(options, plan, bAsked); });
 }
 
 void vAddPLLCommands(CLI::App& app, PLLArguments& args, std::string& strChosen)

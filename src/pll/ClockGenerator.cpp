@@ -46,6 +46,21 @@ void vWalk(CClockGenerator& generator, uint32_t (CClockGenerator::*pfnSet)(float
 
 }  // namespace
 
+int32_t nWalkWrites(float fFrom, float fTo, float fStep)
+{
+    // The same arithmetic as the walk itself, so that the count is the walk's own.
+    const bool bUp = fFrom < fTo;
+    const float fDistance = bUp ? fTo - fFrom : fFrom - fTo;
+    if (!(fStep > 0) || fStep > fDistance) return 1;
+    int32_t nWrites = 0;
+    float f = bUp ? fFrom + fStep : fFrom - fStep;
+    do {
+        ++nWrites;
+        f = bUp ? f + fStep : f - fStep;
+    } while (bUp ? f < fTo : f > fTo);
+    return nWrites + 1;
+}
+
 CClockGenerator::CClockGenerator(uint32_t dwPLLID) : m_dwPLLID(dwPLLID) {}
 
 uint32_t CClockGenerator::bWriteRegisters(uint32_t dwSettleMilliseconds)

@@ -4,6 +4,7 @@
 // GSB to new values. The base itself is the "Not specified" model: it reads and writes the
 // raw image and decodes no clock.
 #include <cstdint>
+#include <string>
 
 #include "pll/FrequencySet.h"
 
@@ -27,6 +28,10 @@ enum : int32_t {
 // Called after each step of an FSB walk with (step, total steps).
 typedef void (*PLL_PROGRESS)(int32_t nStep, int32_t nTotal);
 
+// How many writes the gradual walk from fFrom to fTo in steps of fStep makes: the steps on
+// the way, then the target itself (an unchanged clock is written once).
+int32_t nWalkWrites(float fFrom, float fTo, float fStep);
+
 class CClockGenerator {
 public:
     explicit CClockGenerator(uint32_t dwPLLID = 0);
@@ -46,6 +51,9 @@ public:
     virtual uint32_t bReadClocks(CFrequencySet& set);
     // Walks the FSB, then the GSB, to the target in steps; always 1.
     virtual uint32_t bApplyClocks(const CFrequencySet& target, PLL_PROGRESS pfnProgress);
+    // What the next read writes to the hardware beyond what reading needs (a byte-count
+    // repair is part of reading), for the question asked before it: "" for nearly every chip.
+    virtual std::string strWritesOnRead() const { return {}; }
 
     uint8_t m_abRegisters[256] = {};
     int32_t m_nRegisterCount = 0;

@@ -37,6 +37,13 @@ constexpr uint32_t MAX_DUMP_BYTES = 256;
 
 }  // namespace
 
+uint32_t dwFindChipsetPLL(CPCIInterface& pci)
+{
+    for (const CHIPSET_PLL_DEVICE& device : CHIPSET_PLL_DEVICES)
+        if (pci.FindDeviceByID(NVIDIA_VENDOR_ID, device.wDeviceID)) return device.dwPLLID;
+    return 0;
+}
+
 CPLLInterface::CPLLInterface() : m_pPLL(nullptr)
 {
     m_dwType = INTERFACE_PLL;
@@ -54,11 +61,8 @@ uint32_t CPLLInterface::Init()
     if (!m_hMutex) m_hMutex = platform::CreateMutexA(false, PLL_INTERFACE_MUTEX);
     ORVEXSDK* pKit = ORVEXSDK::Instance();
     if (CPCIInterface* pPCI = pKit->m_pPCIInterface) {
-        for (const CHIPSET_PLL_DEVICE& device : CHIPSET_PLL_DEVICES) {
-            if (!pPCI->FindDeviceByID(NVIDIA_VENDOR_ID, device.wDeviceID)) continue;
-            if (SelectPLL(device.dwPLLID)) return 1;
-            break;  // only the first chipset found counts
-        }
+        const uint32_t dwChipsetPLL = dwFindChipsetPLL(*pPCI);
+        if (dwChipsetPLL && SelectPLL(dwChipsetPLL)) return 1;
     }
     CSMBusInterface* pSMBus = pKit->m_pSMBusInterface;
     if (!pSMBus) return 0;

@@ -9,6 +9,7 @@
 #include "smbus/ICInterface.h"
 
 class CClockGenerator;
+class CPCIInterface;
 
 inline constexpr const char* PLL_INTERFACE_MUTEX = "Access_PLL.Method";
 inline constexpr uint8_t PLL_SMBUS_ADDRESS = 0x69;
@@ -34,3 +35,7 @@ public:
     CClockGenerator* m_pPLL;  // owned
     CFrequencySet m_Requested;
 };
+
+// The PLL id of the nVidia chipset PLL among the scanned PCI functions (the first chipset of
+// the list found), 0 when the machine has none.
+uint32_t dwFindChipsetPLL(CPCIInterface& pci);

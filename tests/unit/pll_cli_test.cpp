@@ -68,12 +68,12 @@ TEST(PLLCli, SetWalksAndReadsBack)
     EXPECT_NE(r.strOut.find("FSB\t212.92 MHz\n"), std::string::npos) << r.strOut;
     EXPECT_NE(r.strErr.find("walked the FSB: 10 steps, then the target"), std::string::npos) << r.strErr;
 
-    r = Cli("--board demo --json -y pll set 50 --gsb 120 --model 0x01951462");
+    r = Cli("--board demo --json -y pll set 150 --gsb 120 --model 0x01951462");
     ASSERT_EQ(r.nStatus, 0) << r.strErr;
-    EXPECT_NE(r.strErr.find("50.00 MHz is clamped to 100.00 MHz"), std::string::npos) << r.strErr;
     json document = json::parse(r.strOut);
     EXPECT_TRUE(document["ok"].get<bool>());
-    EXPECT_NEAR(document["reached"]["fsb_mhz"].get<double>(), 100.0, 0.3);
+    EXPECT_EQ(document["verified"], "agrees");
+    EXPECT_NEAR(document["reached"]["fsb_mhz"].get<double>(), 150.0, 0.3);
     EXPECT_NEAR(document["reached"]["gsb_mhz"].get<double>(), 120.0, 0.3);
     EXPECT_EQ(document["reached"]["gsb_kind"], "PCIE");
     // The processors follow the chip: the bus clock they measure is the chip's FSB.
@@ -106,15 +106,29 @@ TEST(PLLCli, SetFailsWhenTheChipDoesNotGetThere)
 
 TEST(PLLCli, PresetChip)
 {
-    // The demo chip read as an ICS 951412: register 0's code 0x1F is row 22.
-    ProgramResult r = Cli("--board demo -y pll preset 21 --model \"ICS 951412\"");
+    // The demo board with an ICS 951412: register 0's code 0x1F is row 22 (203.49 MHz).
+    json board = chipsettest::BoardJson("demo");
+    for (json& device : board["smbus"][0]["devices"])
+        if (device["address"] == "0x69") device = {{"address", "0x69"}, {"type", "clock"}, {"model", "ics951412"},
+                                                   {"hex", "9f"}};
+    const std::string strPath = "/tmp/pendulon-pll-preset-" + std::to_string(getpid()) + ".json";
+    std::ofstream(strPath) << board.dump();
+    ProgramResult r = Cli("--board " + strPath + " -y pll preset 21 --model \"ICS 951412\"");
     ASSERT_EQ(r.nStatus, 0) << r.strErr;
     EXPECT_NE(r.strOut.find("FSB\t200.00 MHz\nPCIE\t100.00 MHz\nPCI\t33.34 MHz\npreset\t21\n"), std::string::npos)
         << r.strOut;
-    r = Cli("--board demo -y pll preset 30 --model \"ICS 951412\"");
+    // The demo board's own chip read as an ICS 951412: its registers say row 22, but it is no
+    // preset chip and its clock does not follow: the processors give it away.
+    r = Cli("--board demo -y pll preset 21 --model \"ICS 951412\"");
+    EXPECT_EQ(r.nStatus, 1);
+    EXPECT_NE(r.strErr.find("reads back an FSB of 200.00 MHz, but the processors measure a bus clock of 266.6"),
+              std::string::npos)
+        << r.strErr;
+    r = Cli("--board " + strPath + " -y pll preset 30 --model \"ICS 951412\"");
     EXPECT_EQ(r.nStatus, 2);
     EXPECT_NE(r.strErr.find("presets 0 to 29"), std::string::npos) << r.strErr;
-    r = Cli("--board demo -y pll set 200 --model \"ICS 951412\"");
+    r = Cli("--board " + strPath + " -y pll set 200 --model \"ICS 951412\"");
+    std::remove(strPath.c_str());
     EXPECT_EQ(r.nStatus, 2);
     EXPECT_NE(r.strErr.find("pll preset N"), std::string::npos) << r.strErr;
 }
@@ -139,6 +153,14 @@ TEST(PLLCli, BadInputIsRefusedBeforeAnythingIsTouched)
         {"--board demo pll set 213 --model 0", "no terminal"},
         {"--board demo -y pll write-dump 1ff --model 0", "bad byte"},
         {"--board demo pll models extra", "unexpected argument"},
+        // A typo for 266.6 is refused, never clamped into a walk to the chip's limit.
+        {"--board demo -y pll set 2666 --model \"ICS 951462\"",
+         "takes FSB clocks from 100.00 to 600.00 MHz: 2666.00 MHz is out of its range"},
+        {"--board demo -y pll set 50 --model \"ICS 951462\"", "50.00 MHz is out of its range"},
+        {"--board demo pll preview 700 --model \"ICS 951462\"", "700.00 MHz is out of its range"},
+        {"--board demo -y pll set 200 --gsb 250 --model \"ICS 951462\"",
+         "takes PCIE clocks from 50.00 to 200.00 MHz: 250.00 MHz"},
+        {"--board nforce2-ultra400 -y pll set 200 --model \"ICS 951462\"", "leave out --model"},
     };
     for (const auto& c : cases) {
         ProgramResult r = Cli(c.pszArguments);

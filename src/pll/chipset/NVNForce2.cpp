@@ -54,6 +54,13 @@ bool NV_NForce2_ClockGenerator::bTakeOver()
     return true;
 }
 
+std::string NV_NForce2_ClockGenerator::strWritesOnRead() const
+{
+    if (m_bTakenOver) return {};
+    return "take the nForce2 FSB PLL over: program it to the bus clock the processors measure (host bridge 00:00.0 "
+           "registers 0xa0 and 0xa4, and the enable bit 0 of 0xa8 when it is clear)";
+}
+
 uint32_t NV_NForce2_ClockGenerator::bReadClocks(CFrequencySet& set)
 {
     if (!m_bTakenOver) {

@@ -18,6 +18,7 @@ public:
     uint32_t bSetGSB(float fGSB) override;
     uint32_t bPreviewClocks(CFrequencySet& set) override;
     uint32_t bReadClocks(CFrequencySet& set) override;
+    std::string strWritesOnRead() const override;
 
     // Working values.
     PLL_SETTING m_FSB = {0, 0};
