@@ -23,7 +23,6 @@ namespace app {
 
 namespace {
 
-constexpr const char* CAPTION_ERROR = "Pendulon Error";
 constexpr const char* CAPTION_DRIVER = "Driver Error";
 
 // The version record from "major.minor.build.revision" (missing parts 0); all -1 when the

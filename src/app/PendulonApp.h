@@ -31,6 +31,7 @@ inline constexpr uint32_t KIT_LOCK_MS = 2000;
 inline constexpr uint32_t INTERFACE_LOCK_MS = 2000;
 inline constexpr uint32_t DRIVER_VERSION_EXPECTED = 294;
 inline constexpr uint32_t PROFILE_APPLY_WAIT_MS = 500;
+inline constexpr const char* CAPTION_ERROR = "Pendulon Error";  // the caption of error messages
 
 struct AppOptions {
     std::string strBoard;          // the simulated board, or "" for this machine

@@ -41,8 +41,14 @@ bool bApplyClock(CPLLInterface& pll, float fClock, bool bGSB)
 bool CPendulonApp::LoadProfile(int nProfile)
 {
     const std::string strPath = strWorkFile(strProfileFileName(nProfile));
-    std::string strText;
-    if (strPath.empty() || !bReadTextFile(strPath, strText)) return true;
+    std::string strText, strWhy;
+    if (strPath.empty()) return true;
+    if (!bReadTextFile(strPath, strText, strWhy)) {
+        // A missing profile asks for nothing; one that is refused is a failure, and said.
+        if (strWhy.empty()) return true;
+        vMessageBox("profile " + std::to_string(nProfile) + " is not read: " + strWhy, CAPTION_ERROR);
+        return false;
+    }
     CPLLInterface* pPLL = PLLInterface();
     bool bOk = true;
     for (const ProfileStep& step : ParseProfile(strText)) {

@@ -1,5 +1,7 @@
 // The application's side of the settings file: what each line changes when it is read at
 // start, and what is written when the main window closes.
+#include <unistd.h>
+
 #include <cstdio>
 
 #include "app/AtomicFile.h"
@@ -14,11 +16,17 @@ namespace app {
 void CPendulonApp::LoadSettings()
 {
     const std::string strPath = strWorkFile(SETTINGS_FILE_NAME);
-    std::string strText;
-    if (strPath.empty() || !bReadTextFile(strPath, strText)) return;
+    std::string strText, strWhy;
+    if (strPath.empty()) return;
+    if (!bReadTextFile(strPath, strText, strWhy)) {
+        // A missing file is the normal first start; one that is refused is said.
+        if (!strWhy.empty()) vMessageBox("the settings are not read: " + strWhy, CAPTION_ERROR);
+        return;
+    }
     if (m_bReset) {
-        std::remove(strPath.c_str());
-        std::remove(strWorkFile(strProfileFileName(0)).c_str());
+        // unlink, not remove: a directory of that name is not taken away.
+        unlink(strPath.c_str());
+        unlink(strWorkFile(strProfileFileName(0)).c_str());
         return;
     }
     for (const SettingsLine& line : ParseSettings(strText)) {

@@ -53,8 +53,9 @@ int nShow(const GlobalOptions& options, int nProfile)
     }
     const std::string strPath = strDir + app::strProfileFileName(nProfile);
     std::string strText;
-    if (!app::bReadTextFile(strPath, strText)) {
-        vError("there is no profile %d (%s)", nProfile, strPath.c_str());
+    if (!app::bReadTextFile(strPath, strText, strError)) {
+        if (strError.empty()) vError("there is no profile %d (%s)", nProfile, strPath.c_str());
+        else vError("profile %d is not read: %s", nProfile, strError.c_str());
         return EXIT_FAILED;
     }
     const std::vector<app::ProfileStep> steps = app::ParseProfile(strText);

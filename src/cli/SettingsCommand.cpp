@@ -48,8 +48,9 @@ int nShow(const GlobalOptions& options)
         return EXIT_FAILED;
     }
     const std::string strPath = strDir + app::SETTINGS_FILE_NAME;
-    if (!app::bReadTextFile(strPath, strText)) {
-        vError("there is no settings file (%s)", strPath.c_str());
+    if (!app::bReadTextFile(strPath, strText, strError)) {
+        if (strError.empty()) vError("there is no settings file (%s)", strPath.c_str());
+        else vError("the settings are not read: %s", strError.c_str());
         return EXIT_FAILED;
     }
     const std::vector<app::SettingsLine> lines = app::ParseSettings(strText);

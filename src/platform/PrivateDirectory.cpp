@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/TrustedPath.h"
+
 namespace platform::detail {
 
 namespace {
@@ -66,6 +68,10 @@ bool bEnsureDirectory(const std::string& strPath, const DirectoryRules& rules,
         strError = "directory path is not absolute: \"" + strPath + "\"";
         return false;
     }
+    // As root nothing is created through a directory or link that another user controls.
+    const bool bRootRules = rules.bTrustedForRoot && geteuid() == 0;
+    if (bRootRules && !bTrustedByRoot(strPath, false, strError))
+        return false;
     if (rules.bCreateParents && !bCreateParents(strPath, strError))
         return false;
 
@@ -115,7 +121,7 @@ bool bEnsureDirectory(const std::string& strPath, const DirectoryRules& rules,
         bOk = false;
     }
     close(nFd);
-    return bOk;
+    return bOk && (!bRootRules || bTrustedByRoot(strPath, true, strError));
 }
 
 }  // namespace platform::detail

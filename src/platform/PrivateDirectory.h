@@ -9,6 +9,11 @@ struct DirectoryRules {
     bool bCreateParents;  // create missing directories above it too (mode 0700)
     bool bOwnedByUser;    // refuse it when it belongs to another user
     bool bPrivateMode;    // refuse it unless its mode is exactly 0700
+    // As root: refuse it unless it is root's and closed to group and others, and so is every
+    // directory it is reached through and every symbolic link on the way (a directory above
+    // it with the sticky bit, such as /tmp, may be open to others). Checked before anything
+    // is created, and again once it exists.
+    bool bTrustedForRoot = false;
 };
 
 // strPath is absolute, without a trailing slash. Creates the directory with mode 0700 when

@@ -53,11 +53,13 @@ bool bGetWorkDirectory(std::string& strPath, std::string& strError, const std::s
 {
     strError.clear();
     std::string strDir = strEnv("PENDULON_WORKDIR");
-    detail::DirectoryRules rules{true, true, false};
+    // As root the directory must be root's and closed to others, wherever it is and whoever
+    // chose it: the boot unit applies the profile found there.
+    detail::DirectoryRules rules{true, true, false, true};
     if (!strDir.empty()) {
-        // Chosen by the user: it may belong to anyone. A relative path is made absolute now,
-        // since the program changes its current directory to the work directory before it
-        // reads or writes a file there.
+        // Chosen by the user: for a user other than root it may belong to anyone. A relative
+        // path is made absolute now, since the program changes its current directory to the
+        // work directory before it reads or writes a file there.
         rules.bOwnedByUser = false;
         if (!bAbsolute(strDir)) {
             std::vector<char> cwd(4096);
@@ -101,7 +103,7 @@ bool bGetWorkDirectory(std::string& strPath, std::string& strError, const std::s
             return false;
         }
         strDir = detail::strJoin(strDir, strPart);
-        if (!detail::bEnsureDirectory(strDir, {false, true, false}, strError)) {
+        if (!detail::bEnsureDirectory(strDir, {false, true, false, true}, strError)) {
             strError = "work directory: " + strError;
             return false;
         }

@@ -4,6 +4,7 @@
 
 #include <map>
 
+#include "app/AtomicFile.h"
 #include "app/PendulonApp.h"
 #include "app/ProfileFile.h"
 #include "app/RunAtStartup.h"
@@ -280,8 +281,14 @@ TEST(AppRunAtStartup, UnitEnabledAndRemoved)
     CAppDirs dirs;
     EXPECT_FALSE(IsRunAtStartup());
     EXPECT_FALSE(RemoveRunAtStartup());
-    ASSERT_TRUE(SetRunAtStartup("/opt/pendulon/bin/pendulon"));
+    const mode_t nUmask = umask(077);
+    const bool bSet = SetRunAtStartup("/opt/pendulon/bin/pendulon");
+    umask(nUmask);
+    ASSERT_TRUE(bSet);
     EXPECT_TRUE(IsRunAtStartup());
+    // systemd and every user may read the unit, whatever the umask of the one who enabled it.
+    EXPECT_EQ(std::filesystem::status(dirs.strSystemd() + "/pendulon-apply.service").permissions(),
+              std::filesystem::perms(0644));
     std::ifstream unit(dirs.strSystemd() + "/pendulon-apply.service");
     std::stringstream text;
     text << unit.rdbuf();
@@ -428,4 +435,105 @@ TEST(AppStart, ADriverThatCannotBePreparedOrIsOfAnotherVersionEndsTheStartWithIt
         app.ExitInstance();
         EXPECT_EQ(dirs.strRead(SETTINGS_FILE_NAME), "[Pendulon]\nSNAP=0\n");  // neither read nor rewritten
     }
+}
+
+namespace {
+
+// Profile 0 applied as the boot unit does; the messages said on the way go to strMessages.
+int nApplyAtBoot(std::string& strMessages, std::vector<std::vector<uint8_t>>& writes)
+{
+    AppOptions options = apptest::DemoOptions();
+    options.bApplyAndExit = true;
+    CPendulonApp app(options);
+    strMessages.clear();
+    app.vSetMessageBox([&strMessages](const char* pszText, const char*) { strMessages += std::string(pszText) + "\n"; });
+    app.InitInstance();
+    writes = apptest::BlockWrites(apptest::TransfersTo(app, 0x69));
+    return app.nExitCode();
+}
+
+}  // namespace
+
+TEST(AppApplyAtBoot, AProfileThatIsRefusedIsSaidAndAppliesNothing)
+{
+    CAppDirs dirs;
+    const std::string strProfile = strProfileFileName(0);
+    const std::string strImage = "[Pendulon Profile]\nPLLDUMP=02 1A 2B \n";
+    std::string strMessages;
+    std::vector<std::vector<uint8_t>> writes;
+    // Too long to be read whole: its first part alone is not applied.
+    dirs.vWrite(strProfile, strImage + std::string(MAX_TEXT_FILE_BYTES, '\n'));
+    EXPECT_EQ(nApplyAtBoot(strMessages, writes), 1);
+    EXPECT_NE(strMessages.find(dirs.strWork(strProfile) + " holds more than"), std::string::npos) << strMessages;
+    EXPECT_NE(strMessages.find("could not be applied"), std::string::npos) << strMessages;
+    EXPECT_TRUE(writes.empty());
+
+    // A FIFO is not waited on, a link is not followed.
+    std::filesystem::remove(dirs.strWork(strProfile));
+    ASSERT_EQ(mkfifo(dirs.strWork(strProfile).c_str(), 0644), 0);
+    {
+        apptest::CFifoUnblocker unblocker(dirs.strWork(strProfile));
+        EXPECT_EQ(nApplyAtBoot(strMessages, writes), 1);
+        EXPECT_EQ(unblocker.nOpened(), 0);
+    }
+    EXPECT_NE(strMessages.find(dirs.strWork(strProfile) + " is a FIFO"), std::string::npos) << strMessages;
+    std::filesystem::remove(dirs.strWork(strProfile));
+    dirs.vWrite("elsewhere.cgp", strImage);
+    ASSERT_EQ(symlink(dirs.strWork("elsewhere.cgp").c_str(), dirs.strWork(strProfile).c_str()), 0);
+    EXPECT_EQ(nApplyAtBoot(strMessages, writes), 1);
+    EXPECT_NE(strMessages.find("symbolic link"), std::string::npos) << strMessages;
+    EXPECT_TRUE(writes.empty());
+
+    // Group or others may write it: as root it could have been planted, for a user it is theirs.
+    std::filesystem::remove(dirs.strWork(strProfile));
+    dirs.vWrite(strProfile, strImage);
+    ASSERT_EQ(chmod(dirs.strWork(strProfile).c_str(), 0664), 0);
+    const bool bRoot = geteuid() == 0;
+    EXPECT_EQ(nApplyAtBoot(strMessages, writes), bRoot ? 1 : 0) << strMessages;
+    EXPECT_EQ(writes.size(), bRoot ? 0u : 1u);
+    if (!bRoot) GTEST_SKIP() << "a profile of another user needs root to make";
+    EXPECT_NE(strMessages.find("can be written by group or others"), std::string::npos) << strMessages;
+    ASSERT_EQ(chmod(dirs.strWork(strProfile).c_str(), 0644), 0);
+    ASSERT_EQ(chown(dirs.strWork(strProfile).c_str(), apptest::NobodyUid(), gid_t(-1)), 0);
+    EXPECT_EQ(nApplyAtBoot(strMessages, writes), 1);
+    EXPECT_NE(strMessages.find("belongs to uid " + std::to_string(apptest::NobodyUid())), std::string::npos)
+        << strMessages;
+    EXPECT_TRUE(writes.empty());
+    ASSERT_EQ(chown(dirs.strWork(strProfile).c_str(), 0, gid_t(-1)), 0);
+    EXPECT_EQ(nApplyAtBoot(strMessages, writes), 0) << strMessages;
+    EXPECT_EQ(writes.size(), 1u);
+}
+
+TEST(AppStart, SettingsThatAreRefusedAreSaidAndNotReplaced)
+{
+    CAppDirs dirs;
+    std::string strMessages;
+    auto vStart = [&] {
+        CPendulonApp app(apptest::DemoOptions());
+        strMessages.clear();
+        app.vSetMessageBox([&](const char* pszText, const char*) { strMessages += std::string(pszText) + "\n"; });
+        ASSERT_TRUE(app.InitInstance());
+        EXPECT_EQ(app.ClockGenerator(), nullptr) << "nothing restored";
+        app.vCloseMainWindow();
+    };
+    vStart();
+    EXPECT_EQ(strMessages, "") << "a missing file is the normal first start";
+
+    std::filesystem::remove(dirs.strWork(SETTINGS_FILE_NAME));
+    ASSERT_EQ(mkfifo(dirs.strWork(SETTINGS_FILE_NAME).c_str(), 0644), 0);
+    {
+        apptest::CFifoUnblocker unblocker(dirs.strWork(SETTINGS_FILE_NAME));
+        vStart();
+        EXPECT_EQ(unblocker.nOpened(), 0);
+    }
+    EXPECT_NE(strMessages.find(dirs.strWork(SETTINGS_FILE_NAME) + " is a FIFO"), std::string::npos) << strMessages;
+    EXPECT_EQ(std::filesystem::symlink_status(dirs.strWork(SETTINGS_FILE_NAME)).type(),
+              std::filesystem::file_type::fifo)
+        << "the write at exit did not replace it";
+
+    std::filesystem::remove(dirs.strWork(SETTINGS_FILE_NAME));
+    dirs.vWrite(SETTINGS_FILE_NAME, "[Pendulon]\nPLL=01951462\n" + std::string(MAX_TEXT_FILE_BYTES, '\n'));
+    vStart();
+    EXPECT_NE(strMessages.find(dirs.strWork(SETTINGS_FILE_NAME) + " holds more than"), std::string::npos)
+        << strMessages;
 }

@@ -2,8 +2,15 @@
 // read, and how files are replaced.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
 
 #include "app/AtomicFile.h"
 #include "app/DumpReport.h"
@@ -13,6 +20,42 @@
 #include "app_test_env.h"
 
 using namespace app;
+
+namespace {
+
+struct stat LstatOf(const std::string& strPath)
+{
+    struct stat st {};
+    if (lstat(strPath.c_str(), &st) != 0) st.st_mode = 0;
+    return st;
+}
+
+// The names in a directory that hold ".tmp-".
+std::vector<std::string> TemporaryFiles(const std::string& strDir)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(strDir)) {
+        const std::string strName = entry.path().filename().string();
+        if (strName.find(".tmp-") != std::string::npos) names.push_back(strName);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A socket bound at strPath (the socket itself is closed again; its node stays).
+bool bMakeSocketNode(const std::string& strPath)
+{
+    const int nFd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    if (nFd < 0 || strPath.size() >= sizeof(address.sun_path)) return false;
+    std::memcpy(address.sun_path, strPath.c_str(), strPath.size() + 1);
+    const bool bOk = bind(nFd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
+    close(nFd);
+    return bOk;
+}
+
+}  // namespace
 
 TEST(AppLines, PiecesOfLongLinesAndBothLineEnds)
 {
@@ -183,6 +226,146 @@ TEST(AppAtomicFile, ReplacesWholeAndKeepsTheModeOfTheOldFile)
     EXPECT_EQ(nFiles, 1u);
 }
 
+TEST(AppAtomicFile, NothingButARegularFileOrALinkIsReplaced)
+{
+    apptest::CAppDirs dirs;
+    const std::string strDir = dirs.strRoot("");
+    ASSERT_EQ(mkfifo(dirs.strRoot("fifo").c_str(), 0644), 0);
+    ASSERT_TRUE(bMakeSocketNode(dirs.strRoot("socket")));
+    ASSERT_EQ(mkdir(dirs.strRoot("directory").c_str(), 0755), 0);
+    std::vector<std::pair<std::string, const char*>> cases = {
+        {"fifo", "FIFO"}, {"socket", "socket"}, {"directory", "directory"}};
+    // A device node (the numbers of /dev/null) can be made by root alone.
+    if (geteuid() == 0) {
+        ASSERT_EQ(mknod(dirs.strRoot("null").c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);
+        cases.emplace_back("null", "character device");
+    }
+    for (const auto& [strName, pszKind] : cases) {
+        const std::string strPath = dirs.strRoot(strName);
+        const mode_t nType = LstatOf(strPath).st_mode & S_IFMT;
+        std::string strWhy;
+        EXPECT_FALSE(bWriteFileAtomically(strPath, "report\n", strWhy)) << strName;
+        EXPECT_NE(strWhy.find(strPath), std::string::npos) << strWhy;
+        EXPECT_NE(strWhy.find(pszKind), std::string::npos) << strWhy;
+        EXPECT_EQ(LstatOf(strPath).st_mode & S_IFMT, nType) << strName << " is still there as it was";
+    }
+    EXPECT_TRUE(TemporaryFiles(strDir).empty());
+    std::string strWhy;
+    EXPECT_FALSE(bWriteFileAtomically(dirs.strRoot("directory/"), "x", strWhy));
+    EXPECT_NE(strWhy.find("names no file"), std::string::npos) << strWhy;
+}
+
+TEST(AppAtomicFile, ModesAreFixedForNewFilesAndNeverTakenThroughALink)
+{
+    apptest::CAppDirs dirs;
+    std::string strWhy;
+    // Whatever the umask, a new file is 0644.
+    for (mode_t nUmask : {mode_t(077), mode_t(0)}) {
+        const mode_t nOld = umask(nUmask);
+        const std::string strPath = dirs.strRoot("new-" + std::to_string(nUmask));
+        const bool bOk = bWriteFileAtomically(strPath, "x", strWhy);
+        umask(nOld);
+        ASSERT_TRUE(bOk) << strWhy;
+        EXPECT_EQ(LstatOf(strPath).st_mode & 07777, 0644u) << "umask " << nUmask;
+    }
+    // A regular file keeps its permission bits, not a set-user-id bit.
+    const std::string strOwn = dirs.strRoot("own");
+    ASSERT_TRUE(bWriteFileAtomically(strOwn, "x", strWhy));
+    ASSERT_EQ(chmod(strOwn.c_str(), 04750), 0);
+    ASSERT_TRUE(bWriteFileAtomically(strOwn, "y", strWhy)) << strWhy;
+    EXPECT_EQ(LstatOf(strOwn).st_mode & 07777, 0750u);
+
+    // A link is replaced by the file: what it points to keeps its text and mode, and the new
+    // file does not take that mode. A dangling link does not create its target.
+    const std::string strSecret = dirs.strRoot("secret");
+    std::ofstream(strSecret) << "secret";
+    ASSERT_EQ(chmod(strSecret.c_str(), 0600), 0);
+    ASSERT_EQ(symlink(strSecret.c_str(), dirs.strRoot("link").c_str()), 0);
+    ASSERT_EQ(symlink(dirs.strRoot("nowhere").c_str(), dirs.strRoot("dangling").c_str()), 0);
+    for (const char* pszLink : {"link", "dangling"}) {
+        ASSERT_TRUE(bWriteFileAtomically(dirs.strRoot(pszLink), "report", strWhy)) << strWhy;
+        const struct stat st = LstatOf(dirs.strRoot(pszLink));
+        EXPECT_TRUE(S_ISREG(st.st_mode)) << pszLink;
+        EXPECT_EQ(st.st_mode & 07777, 0644u) << pszLink;
+    }
+    std::string strText;
+    ASSERT_TRUE(bReadTextFile(strSecret, strText));
+    EXPECT_EQ(strText, "secret");
+    EXPECT_EQ(LstatOf(strSecret).st_mode & 07777, 0600u);
+    EXPECT_FALSE(std::filesystem::exists(dirs.strRoot("nowhere")));
+}
+
+TEST(AppAtomicFile, ReadsOnlyWholeRegularFilesAndNeverWaits)
+{
+    apptest::CAppDirs dirs;
+    std::string strText, strWhy = "stale";
+    EXPECT_FALSE(bReadTextFile(dirs.strRoot("missing"), strText, strWhy));
+    EXPECT_EQ(strWhy, "") << "a missing file is not an error";
+
+    const std::string strFile = dirs.strRoot("file");
+    std::ofstream(strFile) << "0123456789";
+    ASSERT_EQ(chmod(strFile.c_str(), 0644), 0);
+    ASSERT_EQ(mkfifo(dirs.strRoot("fifo").c_str(), 0644), 0);
+    ASSERT_EQ(symlink(strFile.c_str(), dirs.strRoot("link").c_str()), 0);
+    ASSERT_EQ(mkdir(dirs.strRoot("directory").c_str(), 0755), 0);
+    {
+        apptest::CFifoUnblocker unblocker(dirs.strRoot("fifo"));
+        const struct {
+            const char* pszName;
+            size_t nLimit;
+            const char* pszReason;
+        } refused[] = {
+            {"fifo", MAX_TEXT_FILE_BYTES, "FIFO"},
+            {"link", MAX_TEXT_FILE_BYTES, "symbolic link"},
+            {"directory", MAX_TEXT_FILE_BYTES, "directory"},
+            {"file", 9, "more than 9 bytes"},  // not the first nine of it
+        };
+        for (const auto& c : refused) {
+            strText = "stale";
+            EXPECT_FALSE(bReadTextFile(dirs.strRoot(c.pszName), strText, strWhy, c.nLimit)) << c.pszName;
+            EXPECT_NE(strWhy.find(dirs.strRoot(c.pszName)), std::string::npos) << strWhy;
+            EXPECT_NE(strWhy.find(c.pszReason), std::string::npos) << strWhy;
+            EXPECT_EQ(strText, "") << c.pszName;
+        }
+        EXPECT_EQ(unblocker.nOpened(), 0) << "the FIFO was opened and waited on";
+    }
+    EXPECT_TRUE(bReadTextFile(strFile, strText, strWhy, 10)) << strWhy;
+    EXPECT_EQ(strText, "0123456789");
+}
+
+TEST(AppAtomicFile, AsRootOnlyFilesNoOtherUserCouldHavePlantedAreRead)
+{
+    apptest::CAppDirs dirs;
+    ASSERT_EQ(chmod(dirs.strRoot("").c_str(), 0755), 0);
+    const std::string strOpen = dirs.strRoot("open"), strForeign = dirs.strRoot("foreign");
+    for (const std::string& str : {strOpen, strForeign}) {
+        std::ofstream(str) << "[Pendulon]\n";
+        ASSERT_EQ(chmod(str.c_str(), 0666), 0);
+    }
+    ASSERT_EQ(chmod(strForeign.c_str(), 0644), 0);
+    std::string strText, strWhy;
+    if (geteuid() != 0) {
+        // An ordinary user reads a file that others may write: it is the user's own business.
+        EXPECT_TRUE(bReadTextFile(strOpen, strText, strWhy)) << strWhy;
+        GTEST_SKIP() << "the cases of root need root (a file of another user)";
+    }
+    ASSERT_EQ(chown(strForeign.c_str(), apptest::NobodyUid(), gid_t(-1)), 0);
+    EXPECT_FALSE(bReadTextFile(strOpen, strText, strWhy));
+    EXPECT_NE(strWhy.find(strOpen + " can be written by group or others (mode 0666)"), std::string::npos) << strWhy;
+    EXPECT_FALSE(bReadTextFile(strForeign, strText, strWhy));
+    EXPECT_NE(strWhy.find(strForeign + " belongs to uid " + std::to_string(apptest::NobodyUid())), std::string::npos)
+        << strWhy;
+    // Another user reads both as before.
+    EXPECT_EQ(apptest::nRunAsNobody([&] {
+                  std::string strChildText, strChildWhy;
+                  return bReadTextFile(strOpen, strChildText, strChildWhy) &&
+                                 bReadTextFile(strForeign, strChildText, strChildWhy)
+                             ? 0
+                             : 1;
+              }),
+              0);
+}
+
 TEST(AppAtomicFile, KilledWhileWritingLeavesTheOldOrTheNewFile)
 {
     apptest::CAppDirs dirs;
@@ -208,4 +391,27 @@ TEST(AppAtomicFile, KilledWhileWritingLeavesTheOldOrTheNewFile)
         ASSERT_TRUE(bReadTextFile(strPath, strText));
         EXPECT_TRUE(strText == strOld || strText == strNew) << "round " << nRound << ": " << strText.size() << " bytes";
     }
+
+    // The next write removes what the killed writers left, and only that: the temporary file
+    // of a process that still runs may be a write in progress, and another file's are its own.
+    const pid_t nDead = fork();
+    ASSERT_GE(nDead, 0);
+    if (nDead == 0) _exit(0);
+    ASSERT_EQ(waitpid(nDead, nullptr, 0), nDead);
+    const pid_t nLive = fork();
+    ASSERT_GE(nLive, 0);
+    if (nLive == 0) {
+        pause();
+        _exit(0);
+    }
+    const std::string strDeadTemporary = std::string(SETTINGS_FILE_NAME) + ".tmp-" + std::to_string(nDead) + "-aB3dE9";
+    const std::string strLiveTemporary = std::string(SETTINGS_FILE_NAME) + ".tmp-" + std::to_string(nLive) + "-aB3dE9";
+    const std::string strOtherTarget = strProfileFileName(0) + ".tmp-" + std::to_string(nDead) + "-aB3dE9";
+    for (const std::string& strName : {strDeadTemporary, strLiveTemporary, strOtherTarget})
+        std::ofstream(dirs.strRoot(strName)) << "half";
+    ASSERT_TRUE(bWriteFileAtomically(strPath, strNew, strWhy)) << strWhy;
+    kill(nLive, SIGKILL);
+    waitpid(nLive, nullptr, 0);
+    EXPECT_EQ(TemporaryFiles(dirs.strRoot("")),
+              (std::vector<std::string>{strOtherTarget, strLiveTemporary}));
 }

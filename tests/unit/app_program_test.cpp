@@ -2,6 +2,8 @@
 // running one, and the profile, startup, monitor and settings commands of pendulon-cli.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -215,4 +217,55 @@ TEST(AppCli, SettingsShow)
     result = RunCli(dirs, "--json settings show");
     const nlohmann::json document = nlohmann::json::parse(result.strOut);
     EXPECT_EQ(document["lines"][1]["value"], 0);
+}
+
+TEST(AppCli, FilesThatAreRefusedAreNamedAndLeftAsTheyAre)
+{
+    CAppDirs dirs;
+    const std::string strProfile = dirs.strWork(app::strProfileFileName(0));
+    dirs.vWrite("placeholder", "");
+    ASSERT_EQ(mkfifo(strProfile.c_str(), 0644), 0);
+    ASSERT_EQ(mkfifo(dirs.strRoot(app::SETTINGS_FILE_NAME).c_str(), 0644), 0);
+    {
+        apptest::CFifoUnblocker profile(strProfile), settings(dirs.strRoot(app::SETTINGS_FILE_NAME));
+        const struct {
+            const char* pszArguments;
+            std::string strFile;
+        } cases[] = {
+            {"settings show", dirs.strRoot(app::SETTINGS_FILE_NAME)},
+            {"--board demo profile show", strProfile},
+            {"-y --board demo profile apply", strProfile},
+        };
+        for (const auto& c : cases) {
+            const ProgramResult result = RunCli(dirs, c.pszArguments);
+            EXPECT_EQ(result.nStatus, 1) << c.pszArguments;
+            EXPECT_NE(result.strErr.find(c.strFile + " is a FIFO, not a regular file"), std::string::npos)
+                << c.pszArguments << ": " << result.strErr;
+        }
+        EXPECT_EQ(profile.nOpened() + settings.nOpened(), 0) << "a FIFO was waited on";
+    }
+    std::filesystem::remove(strProfile);
+    dirs.vWrite(app::strProfileFileName(0), "[Pendulon Profile]\nPLLDUMP=02 1A 2B \n" + std::string(2 << 20, ' '));
+    ProgramResult result = RunCli(dirs, "--board demo profile show");
+    EXPECT_EQ(result.nStatus, 1);
+    EXPECT_NE(result.strErr.find(strProfile + " holds more than"), std::string::npos) << result.strErr;
+
+    // The dump report is not written over a FIFO or, as root can make one, a device node.
+    std::vector<std::string> targets = {dirs.strWork("fifo")};
+    ASSERT_EQ(mkfifo(targets[0].c_str(), 0644), 0);
+    if (geteuid() == 0) {
+        targets.push_back(dirs.strWork("null"));
+        ASSERT_EQ(mknod(targets[1].c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);
+    }
+    for (const std::string& strTarget : targets) {
+        struct stat before {}, after {};
+        ASSERT_EQ(lstat(strTarget.c_str(), &before), 0);
+        result = RunCli(dirs, "--board demo pll dump --model 0 -o " + strTarget);
+        EXPECT_EQ(result.nStatus, 1) << strTarget;
+        EXPECT_NE(result.strErr.find(strTarget + " is a"), std::string::npos) << result.strErr;
+        EXPECT_NE(result.strErr.find("not a regular file"), std::string::npos) << result.strErr;
+        ASSERT_EQ(lstat(strTarget.c_str(), &after), 0);
+        EXPECT_EQ(after.st_mode & S_IFMT, before.st_mode & S_IFMT) << strTarget << " was replaced";
+        EXPECT_EQ(after.st_ino, before.st_ino) << strTarget << " was replaced";
+    }
 }

@@ -2,14 +2,24 @@
 // What the application tests share: a private work directory, runtime directory and systemd
 // unit tree for each test (set in the environment and removed afterwards), files in them, and
 // the board behind an application.
+#include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -73,11 +83,14 @@ public:
                " PENDULON_SYSTEMD_DIR=" + m_strSystemd + " ";
     }
 
+    // The file as the program would write it: mode 0644 whatever the umask (as root a file
+    // that group or others may write is not read).
     void vWrite(const std::string& strName, const std::string& strText) const
     {
         std::error_code error;
         fs::create_directories(strBoardDir(), error);
         std::ofstream(strWork(strName), std::ios::binary) << strText;
+        chmod(strWork(strName).c_str(), 0644);
     }
     std::string strRead(const std::string& strName) const
     {
@@ -95,6 +108,61 @@ private:
     std::string m_strBoard = "demo";
     std::vector<std::pair<std::string, std::optional<std::string>>> m_Saved;
 };
+
+// Opens the writing end of a FIFO whenever a reader waits on it and closes it at once, for at
+// most nMilliseconds: a reader that blocks in open() on the FIFO then gets an empty file
+// instead of hanging the test. nOpened counts the readers found waiting.
+class CFifoUnblocker {
+public:
+    explicit CFifoUnblocker(const std::string& strPath, int nMilliseconds = 10000)
+        : m_Thread([this, strPath, nMilliseconds] {
+              const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(nMilliseconds);
+              while (!m_bStop && std::chrono::steady_clock::now() < end) {
+                  const int nFd = open(strPath.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+                  if (nFd >= 0) {
+                      ++m_nOpened;
+                      close(nFd);
+                  }
+                  std::this_thread::sleep_for(std::chrono::milliseconds(5));
+              }
+          })
+    {
+    }
+    ~CFifoUnblocker()
+    {
+        m_bStop = true;
+        m_Thread.join();
+    }
+    CFifoUnblocker(const CFifoUnblocker&) = delete;
+    CFifoUnblocker& operator=(const CFifoUnblocker&) = delete;
+    int nOpened() const { return m_nOpened; }
+
+private:
+    std::atomic<bool> m_bStop{false};
+    std::atomic<int> m_nOpened{0};
+    std::thread m_Thread;
+};
+
+inline uid_t NobodyUid()
+{
+    const passwd* pw = getpwnam("nobody");
+    return pw ? pw->pw_uid : 65534;
+}
+
+// Runs fn in a forked child that has become the user "nobody" (the caller is root) and gives
+// its exit code; -1 when it did not exit, 100 when it could not change user.
+inline int nRunAsNobody(const std::function<int()>& fn)
+{
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const uid_t uid = NobodyUid();
+        if (setgroups(0, nullptr) != 0 || setgid(uid) != 0 || setuid(uid) != 0) _exit(100);
+        _exit(fn());
+    }
+    int nStatus = 0;
+    if (pid < 0 || waitpid(pid, &nStatus, 0) != pid || !WIFEXITED(nStatus)) return -1;
+    return WEXITSTATUS(nStatus);
+}
 
 inline app::AppOptions DemoOptions()
 {

@@ -223,6 +223,80 @@ TEST(PlatformWorkDirectory, NormalUserGetsXdgStateDirectory)
     EXPECT_EQ(nResult, 0);
 }
 
+TEST(PlatformWorkDirectory, AsRootTheDirectoryAndTheWayToItMustBeRoots)
+{
+    CTempDir tmp;
+    ASSERT_FALSE(tmp.strPath().empty());
+    ASSERT_EQ(chmod(tmp.strPath().c_str(), 0755), 0);
+    auto bUse = [&](const std::string& strWorkDir, std::string& strError, const std::string& strSub = {}) {
+        CEnvVar env("PENDULON_WORKDIR", tmp / strWorkDir);
+        std::string strPath;
+        strError.clear();
+        return bGetWorkDirectory(strPath, strError, strSub);
+    };
+    // Open to group and others, and a directory below it: an ordinary user may use both.
+    ASSERT_EQ(mkdir((tmp / "open").c_str(), 0700), 0);
+    ASSERT_EQ(chmod((tmp / "open").c_str(), 0777), 0);
+    ASSERT_EQ(mkdir((tmp / "open/work").c_str(), 0700), 0);
+    const char* apszForUsers[] = {"open", "open/work", "open/new/work"};
+    std::string strError;
+    if (geteuid() != 0) {
+        for (const char* pszDir : apszForUsers) EXPECT_TRUE(bUse(pszDir, strError)) << pszDir << ": " << strError;
+        GTEST_SKIP() << "the cases of root need root (directories and links of another user)";
+    }
+
+    const uid_t nobody = NobodyUid();
+    for (const char* pszDir : {"foreign", "below-foreign", "below-foreign/work", "sticky", "sticky/work", "real",
+                               "real/work"})
+        ASSERT_EQ(mkdir((tmp / pszDir).c_str(), 0755), 0) << pszDir;
+    ASSERT_EQ(chmod((tmp / "sticky").c_str(), 01777), 0);
+    ASSERT_EQ(chown((tmp / "foreign").c_str(), nobody, gid_t(-1)), 0);
+    ASSERT_EQ(chown((tmp / "below-foreign").c_str(), nobody, gid_t(-1)), 0);
+    ASSERT_EQ(symlink((tmp / "real").c_str(), (tmp / "root-link").c_str()), 0);
+    ASSERT_EQ(symlink((tmp / "real").c_str(), (tmp / "foreign-link").c_str()), 0);
+    ASSERT_EQ(lchown((tmp / "foreign-link").c_str(), nobody, gid_t(-1)), 0);
+    ASSERT_EQ(symlink((tmp / "open").c_str(), (tmp / "link-to-open").c_str()), 0);
+
+    const std::string strNobody = "uid " + std::to_string(nobody);
+    const struct {
+        const char* pszWorkDir;
+        std::string strReason;
+    } refused[] = {
+        {"foreign", tmp / "foreign belongs to " + strNobody},
+        {"open", tmp / "open can be written by group or others (mode 0777)"},
+        {"sticky", tmp / "sticky can be written by group or others (mode 1777)"},  // not for itself
+        {"open/work", "is reached through " + tmp / "open, which can be written by group or others"},
+        {"open/new/work", "is reached through " + tmp / "open, which can be written"},
+        {"below-foreign/work", "is reached through " + tmp / "below-foreign, which belongs to " + strNobody},
+        {"foreign-link/work", "is reached through " + tmp / "foreign-link, a symbolic link of " + strNobody},
+        {"link-to-open/work", "is reached through " + tmp / "open, which can be written"},
+    };
+    for (const auto& c : refused) {
+        EXPECT_FALSE(bUse(c.pszWorkDir, strError)) << c.pszWorkDir;
+        EXPECT_NE(strError.find(c.strReason), std::string::npos) << c.pszWorkDir << ": " << strError;
+    }
+    EXPECT_FALSE(std::filesystem::exists(tmp / "open/new")) << "nothing is created on an untrusted way";
+    for (const char* pszDir : {"sticky/work", "real/work", "root-link/work"})
+        EXPECT_TRUE(bUse(pszDir, strError)) << pszDir << ": " << strError;
+    // A board's directory below a good work directory is held to the same rule.
+    ASSERT_TRUE(bUse("real/work", strError, "boards/demo")) << strError;
+    ASSERT_EQ(chmod((tmp / "real/work/boards/demo").c_str(), 0770), 0);
+    EXPECT_FALSE(bUse("real/work", strError, "boards/demo"));
+    EXPECT_NE(strError.find("boards/demo can be written by group or others"), std::string::npos) << strError;
+
+    // For another user the old rules stay: a directory the user chose may be anyone's.
+    EXPECT_EQ(nRunInChild(
+                  [&] {
+                      std::string strChildError;
+                      for (const char* pszDir : {"foreign", "open", "sticky", "open/work", "open/new/work",
+                                                 "below-foreign/work", "foreign-link/work", "link-to-open/work"})
+                          if (!bUse(pszDir, strChildError)) return 1;
+                      return 0;
+                  },
+                  true),
+              0);
+}
+
 // ---------------------------------------------------------------------------------------------
 
 TEST(PlatformSingleInstance, SecondLockInTheSameProcessConflicts)
