@@ -37,7 +37,7 @@ bool bWriteAll(int nFd, const std::string& strText)
 
 }  // namespace
 
-bool bWriteFileAtomically(const std::string& strPath, const std::string& strText, std::string& strWhy)
+bool bWriteFileAtomically(const std::string& strPath, const std::string& strText, std::string& strWhy, int nMode)
 {
     strWhy.clear();
     std::string strTemplate = strPath + ".tmp-XXXXXX";
@@ -48,13 +48,15 @@ bool bWriteFileAtomically(const std::string& strPath, const std::string& strText
         strWhy = std::strerror(errno);
         return false;
     }
-    // A new file gets the mode an ordinary create would give it (mkostemp makes it 0600);
-    // a file that is replaced keeps its own mode.
+    // The mode asked for; else a new file gets the mode an ordinary create would give it
+    // (mkostemp makes it 0600) and a file that is replaced keeps its own mode.
     struct stat old {};
     const mode_t nMask = umask(0);
     umask(nMask);
-    const mode_t nMode = stat(strPath.c_str(), &old) == 0 ? (old.st_mode & 07777) : (0666 & ~nMask);
-    bool bOk = fchmod(nFd, nMode) == 0 && bWriteAll(nFd, strText) && fsync(nFd) == 0;
+    const mode_t nFileMode = nMode >= 0 ? mode_t(nMode & 07777)
+                             : stat(strPath.c_str(), &old) == 0 ? (old.st_mode & 07777)
+                                                                : (0666 & ~nMask);
+    bool bOk = fchmod(nFd, nFileMode) == 0 && bWriteAll(nFd, strText) && fsync(nFd) == 0;
     if (!bOk) strWhy = std::strerror(errno);
     if (close(nFd) != 0 && bOk) {
         bOk = false;
