@@ -45,11 +45,14 @@ const char* pszStateName(app::EBootApply eState)
     return "";
 }
 
-// What the guard of the apply at boot holds, in words.
-std::string strStateText(const app::BootApplyState& state, const std::string& strBoard)
+// What the guard of the apply at boot holds, in words (an armed guard with nothing to apply
+// says so).
+std::string strStateText(const app::BootApplyState& state, const std::string& strBoard, bool bEnabled, bool bProfile)
 {
     switch (state.eState) {
     case app::EBootApply::Armed:
+        if (!bEnabled) return "armed (nothing is applied at boot while the boot unit is disabled)";
+        if (!bProfile) return "armed, but no profile 0 is saved: nothing is applied at boot";
         return "armed: profile 0 is applied at the next boot";
     case app::EBootApply::Pending:
         return "applied this boot at " + app::strFormatTime(state.Mark.nTime) + ", waiting to be confirmed (" +
@@ -87,7 +90,8 @@ int nStatus(const GlobalOptions& options)
     const std::string strUnit = app::strSystemdDirectory() + "/" + app::RUN_AT_STARTUP_UNIT;
     const app::BootApplyState state = app::ReadBootApplyState(strDir, app::strCurrentBootId());
     if (options.bJson) {
-        nlohmann::json guard = {{"state", pszStateName(state.eState)}, {"text", strStateText(state, options.strBoard)}};
+        nlohmann::json guard = {{"state", pszStateName(state.eState)},
+                                {"text", strStateText(state, options.strBoard, bEnabled, bProfile)}};
         if (state.eState == app::EBootApply::Pending || state.eState == app::EBootApply::Unconfirmed)
             guard["applied"] = TimeJson(state.Mark.nTime);
         if (state.eState == app::EBootApply::Skipped) {
@@ -107,7 +111,7 @@ int nStatus(const GlobalOptions& options)
                         "(run \"pendulon-cli startup enable\" again)\n",
                         app::CONFIRM_TIMER_UNIT);
         std::printf("profile 0\t%s%s\n", strProfile.c_str(), bProfile ? "" : " (none saved)");
-        std::printf("boot apply\t%s\n", strStateText(state, options.strBoard).c_str());
+        std::printf("boot apply\t%s\n", strStateText(state, options.strBoard, bEnabled, bProfile).c_str());
     }
     return EXIT_OK;
 }
@@ -189,7 +193,8 @@ int nConfirm(const GlobalOptions& options)
     case app::EConfirm::Nothing:
         pszResult = "nothing";
         strText = state.eState == app::EBootApply::Skipped
-                      ? "nothing to confirm: the apply at boot is " + strStateText(state, options.strBoard)
+                      ? "nothing to confirm: the apply at boot is " +
+                            strStateText(state, options.strBoard, app::IsRunAtStartup(), true)
                       : "nothing to confirm: no apply at boot is waiting";
         break;
     case app::EConfirm::OtherBoot:
