@@ -4,8 +4,11 @@
 #include <cstdlib>
 
 #include "app/AccessDeviceChoice.h"
+#include "app/AtomicFile.h"
+#include "app/BootGuard.h"
 #include "app/DumpReport.h"
 #include "app/KitBuilder.h"
+#include "app/ProfileFile.h"
 #include "app/RunAtStartup.h"
 #include "kit/DeviceDriver.h"
 #include "kit/ORVEXSDK.h"
@@ -119,6 +122,7 @@ bool CPendulonApp::IsRunAtStartup()
 
 bool CPendulonApp::SetRunAtStartup()
 {
+    if (!m_Options.strBoard.empty()) return false;
     const std::string strProgram = m_Options.strProgram.empty() ? strProgramPath() : m_Options.strProgram;
     return app::SetRunAtStartup(strProgram);
 }
@@ -126,6 +130,29 @@ bool CPendulonApp::SetRunAtStartup()
 bool CPendulonApp::RemoveRunAtStartup()
 {
     return app::RemoveRunAtStartup();
+}
+
+bool CPendulonApp::bRearmBootApply(bool& bWasHeld, std::string& strWhy)
+{
+    bWasHeld = false;
+    if (m_strWorkDir.empty()) {
+        strWhy = "there is no work directory";
+        return false;
+    }
+    return app::bRearmBootApply(m_strWorkDir, bWasHeld, strWhy);
+}
+
+// "-i" before the kit is built: a profile to apply is guarded by the mark; after a boot that
+// did not survive its apply nothing is written and the start ends with the reason.
+bool CPendulonApp::bGuardBootApply()
+{
+    if (!m_Options.bBootGuard || m_strWorkDir.empty() ||
+        !bFileExists(strWorkFile(strProfileFileName(m_Options.nApplyProfile))))
+        return true;
+    std::string strWhy;
+    if (bEnterBootApply(m_strWorkDir, strRearmHint(m_Options.strBoard), strWhy)) return true;
+    vMessageBox(strWhy, CAPTION_ERROR);
+    return false;
 }
 
 // Steps 7 to 9 of the start: the driver object, the kit root, the driver prepared in the
@@ -173,9 +200,13 @@ bool CPendulonApp::bStartDriver()
 }
 
 // Steps 10 to 14: the kit built under the kit lock with the device open; with "-i" profile
-// 0 applied there and the start ends.
+// 0 applied there (once the boot guard lets it) and the start ends.
 bool CPendulonApp::bBuildKit()
 {
+    if (m_bApplyAndExit && !bGuardBootApply()) {
+        m_nExitCode = 1;
+        return false;
+    }
     if (!m_pKit->Lock(KIT_LOCK_START_MS)) {
         m_nExitCode = 1;
         return false;
@@ -189,13 +220,10 @@ bool CPendulonApp::bBuildKit()
     }
     vBuildKit(m_pKit);
     if (m_bApplyAndExit) {
+        // LoadProfile says what could not be applied.
         const bool bApplied = LoadProfile(m_Options.nApplyProfile);
         m_pDriver->vCloseDevice();
         m_pKit->Unlock();
-        if (!bApplied)
-            vMessageBox("profile " + std::to_string(m_Options.nApplyProfile) +
-                            " could not be applied to the clock generator",
-                        CAPTION_ERROR);
         m_nExitCode = bApplied ? 0 : 1;
         return false;
     }

@@ -32,6 +32,8 @@ inline constexpr uint32_t INTERFACE_LOCK_MS = 2000;
 inline constexpr uint32_t DRIVER_VERSION_EXPECTED = 294;
 inline constexpr uint32_t PROFILE_APPLY_WAIT_MS = 500;
 inline constexpr const char* CAPTION_ERROR = "Pendulon Error";  // the caption of error messages
+// The caption of the messages that warn and go on (a profile line left out).
+inline constexpr const char* CAPTION_WARNING = "Pendulon Warning";
 
 struct AppOptions {
     std::string strBoard;          // the simulated board, or "" for this machine
@@ -41,6 +43,9 @@ struct AppOptions {
     bool bSingleInstance = true;   // the program takes the instance lock; the command line tool does not
     bool bStartMonitor = true;
     int nApplyProfile = 0;         // the profile "-i" applies (the program: always 0)
+    // "-i" leaves its mark before it writes anything and skips the apply after a boot that did
+    // not survive it (app/BootGuard.h); an apply the user asks for by hand does not.
+    bool bBootGuard = true;
     std::function<void()> pfnAfterRefresh;  // run after each monitor refresh, kit lock held
     // Tests and benchmarks: the access device to run on instead of the one strBoard names.
     std::function<std::unique_ptr<CAccessDevice>()> pfnAccessDevice;
@@ -82,17 +87,23 @@ public:
     // Where message boxes go (stderr by default).
     void vSetMessageBox(MessageBoxFn pfnMessageBox) { m_pfnMessageBox = std::move(pfnMessageBox); }
 
-    // Apply at boot.
+    // Apply at boot. A boot unit always applies the real machine's own profile 0: on a
+    // simulated board SetRunAtStartup refuses (false).
     bool IsRunAtStartup();
     bool SetRunAtStartup();
     bool RemoveRunAtStartup();
+    // Arms the apply at boot again after a new profile 0: the mark and the record of a skipped
+    // apply go. False with strWhy set when one of them stays; bWasHeld says whether there was one.
+    bool bRearmBootApply(bool& bWasHeld, std::string& strWhy);
 
     // Files in the work directory.
     void LoadSettings();
     bool SaveSettings();
-    // Applies profile n; the caller holds the kit lock and has the driver device open.
-    // False when a step it asked for could not be carried out (no clock generator, a lock
-    // not taken, a write or read-back that failed); a missing profile asks for nothing.
+    // Applies profile n; the caller holds the kit lock and has the driver device open. Lines
+    // that cannot be read are named in a warning. False when a step it asked for could not be
+    // carried out (no clock generator, a lock not taken, a write or read-back that failed),
+    // when a clock lies outside the model's limits (it is not walked), or when a profile that
+    // holds lines held nothing that could be applied; a missing profile asks for nothing.
     bool LoadProfile(int nProfile);
     bool SaveProfile(int nProfile);
     // "Save Output": the dump report of the clock generator's image to strPath.
@@ -122,6 +133,7 @@ public:
 private:
     bool bStartDriver();
     bool bBuildKit();
+    bool bGuardBootApply();
     void vReadCurrentClocks();
     void vReadMemoryBuffer();
     void vMessageBox(const std::string& strText, const char* pszCaption);

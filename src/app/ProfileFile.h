@@ -34,8 +34,33 @@ inline constexpr float PROFILE_MAX_CLOCK_MHZ = 1000.0f;
 // (accepted, no effect). A "PLLDUMP=" line must start with its key and hold the count and
 // that many bytes, each as a piece of one to three hexadecimal digits ended by a space;
 // a clock must be a number above 0 and at most PROFILE_MAX_CLOCK_MHZ. Lines that fail these
-// rules are left out.
+// rules are left out (ReadProfile says which and why).
 std::vector<ProfileStep> ParseProfile(const std::string& strText);
+
+// A line that cannot be read, or a part of one that is not used: the number of the file's
+// line (from 1; 0 for the file as a whole), its text, why, and whether the line is left out.
+struct ProfileWarning {
+    size_t nLine = 0;
+    std::string strText;
+    std::string strWhy;
+    bool bLeftOut = true;
+};
+
+// What ParseProfile gives, with the lines it leaves out for what they hold.
+struct ProfileReading {
+    std::vector<ProfileStep> Steps;
+    std::vector<ProfileWarning> Warnings;
+    // The file holds more than a header (a line that is not blank after it, or text without
+    // a header at all): a profile of nothing but its header asks for nothing.
+    bool bHoldsLines = false;
+};
+ProfileReading ReadProfile(const std::string& strText);
+
+// A line's text in plain ASCII: control characters and bytes above 0x7E as "\xNN", '"' and
+// '\' after a backslash.
+std::string strPrintableLine(const std::string& strLine);
+// "line 3 (\"PLLFSB=fast\"): why; the line is left out", the line's text printable.
+std::string strDescribeWarning(const ProfileWarning& warning);
 
 // What a profile holds when written.
 struct ProfileContent {

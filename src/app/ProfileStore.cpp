@@ -1,5 +1,6 @@
 // The application's side of the profiles: profile n written from what the clock generator's
 // driver holds, and applied to the chip (at boot, by "-i").
+#include <cstdio>
 #include <cstring>
 
 #include "app/AtomicFile.h"
@@ -9,6 +10,7 @@
 #include "platform/Clock.h"
 #include "pll/ClockGenerator.h"
 #include "pll/PLLInterface.h"
+#include "pll/PLLModels.h"
 
 namespace app {
 
@@ -36,6 +38,25 @@ bool bApplyClock(CPLLInterface& pll, float fClock, bool bGSB)
     return bRead && bKnown;
 }
 
+// The clock lies within the model's limits (a limit not above 0 is not known). Otherwise
+// strWhy names the clock and the model's range.
+bool bWithinLimits(const CClockGenerator& generator, float fClock, bool bGSB, std::string& strWhy)
+{
+    const float fMin = bGSB ? generator.m_Min.m_fGSB : generator.m_Min.m_fFSB;
+    const float fMax = bGSB ? generator.m_Max.m_fGSB : generator.m_Max.m_fFSB;
+    if (!(fMin > 0 && fClock < fMin) && !(fMax > 0 && fClock > fMax)) return true;
+    const char* pszName = pszPLLName(generator.m_dwPLLID);
+    char szRange[64], szWhy[256];
+    if (fMin > 0 && fMax > 0) std::snprintf(szRange, sizeof(szRange), "%.2f to %.2f MHz", double(fMin), double(fMax));
+    else if (fMin > 0) std::snprintf(szRange, sizeof(szRange), "%.2f MHz and above", double(fMin));
+    else std::snprintf(szRange, sizeof(szRange), "up to %.2f MHz", double(fMax));
+    std::snprintf(szWhy, sizeof(szWhy), "the %s of %.2f MHz is outside the range of the %s (%08X), %s",
+                  bGSB ? "GSB" : "FSB", double(fClock), pszName ? pszName : "clock generator", generator.m_dwPLLID,
+                  szRange);
+    strWhy = szWhy;
+    return false;
+}
+
 }  // namespace
 
 bool CPendulonApp::LoadProfile(int nProfile)
@@ -49,12 +70,19 @@ bool CPendulonApp::LoadProfile(int nProfile)
         vMessageBox("profile " + std::to_string(nProfile) + " is not read: " + strWhy, CAPTION_ERROR);
         return false;
     }
+    const ProfileReading reading = ReadProfile(strText);
+    const std::string strName = "profile " + std::to_string(nProfile);
+    for (const ProfileWarning& warning : reading.Warnings)
+        vMessageBox(strName + ", " + strDescribeWarning(warning), CAPTION_WARNING);
     CPLLInterface* pPLL = PLLInterface();
-    bool bOk = true;
-    for (const ProfileStep& step : ParseProfile(strText)) {
+    bool bOk = true;        // every step asked for was carried out
+    bool bRefused = false;  // a step was refused for its values
+    bool bAsked = false;    // a step asked the hardware for something
+    for (const ProfileStep& step : reading.Steps) {
         if (step.eAction == ProfileAction::WriteDump) {
             const uint32_t dwCount = uint32_t(step.Bytes.size());
             if (dwCount == 0) continue;
+            bAsked = true;
             std::memcpy(m_abProfileDump, step.Bytes.data(), dwCount);
             if (!pPLL) {
                 bOk = false;
@@ -68,11 +96,26 @@ bool CPendulonApp::LoadProfile(int nProfile)
             if (!pPLL->m_pPLL) pPLL->SelectPLL(0);
             if (!pPLL->bWriteDump(m_abProfileDump, dwCount)) bOk = false;
             pPLL->Unlock();
-        } else if (!pPLL || !bApplyClock(*pPLL, step.fClock, step.eAction == ProfileAction::ApplyGSB)) {
-            bOk = false;
+            continue;
         }
+        const bool bGSB = step.eAction == ProfileAction::ApplyGSB;
+        std::string strWhy;
+        // A clock the model cannot run at is not walked at all (the driver would clamp it and
+        // walk to its limit instead).
+        if (pPLL && pPLL->m_pPLL && !bWithinLimits(*pPLL->m_pPLL, step.fClock, bGSB, strWhy)) {
+            vMessageBox(strName + ": " + strWhy + ": it is not applied", CAPTION_ERROR);
+            bRefused = true;
+            continue;
+        }
+        bAsked = true;
+        if (!pPLL || !bApplyClock(*pPLL, step.fClock, bGSB)) bOk = false;
     }
-    return bOk;
+    if (!bOk) vMessageBox(strName + " could not be applied to the clock generator", CAPTION_ERROR);
+    if (bOk && !bRefused && !bAsked && reading.bHoldsLines) {
+        vMessageBox(strName + " holds nothing that can be applied", CAPTION_ERROR);
+        return false;
+    }
+    return bOk && !bRefused;
 }
 
 bool CPendulonApp::SaveProfile(int nProfile)

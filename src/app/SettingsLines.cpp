@@ -4,6 +4,13 @@ namespace app {
 
 std::vector<std::string> SplitLinePieces(const std::string& strText)
 {
+    return SplitLinePieces(strText, nullptr);
+}
+
+std::vector<std::string> SplitLinePieces(const std::string& strText, std::vector<size_t>* pLineNumbers)
+{
+    if (pLineNumbers) pLineNumbers->clear();
+    size_t nLine = 1;
     // CR LF becomes LF first, as text mode reads it; a lone CR stays a character.
     std::string strLines;
     strLines.reserve(strText.size());
@@ -27,6 +34,8 @@ std::vector<std::string> SplitLinePieces(const std::string& strText)
         const size_t nNul = strPiece.find('\0');
         if (nNul != std::string::npos) strPiece.resize(nNul);
         pieces.push_back(std::move(strPiece));
+        if (pLineNumbers) pLineNumbers->push_back(nLine);
+        if (bLineFeed) ++nLine;
         nAt = nEnd;
     }
     return pieces;

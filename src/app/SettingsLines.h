@@ -14,5 +14,8 @@ inline constexpr size_t LINE_BUFFER_SIZE = 255;
 // The pieces of strText in order, without their line feeds. A piece ends at the first NUL
 // character it holds (the rest of it is not seen).
 std::vector<std::string> SplitLinePieces(const std::string& strText);
+// The same, with the number of the file's line (from 1) that each piece comes from put in
+// pLineNumbers when it is given.
+std::vector<std::string> SplitLinePieces(const std::string& strText, std::vector<size_t>* pLineNumbers);
 
 }  // namespace app

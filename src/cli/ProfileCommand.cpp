@@ -1,7 +1,10 @@
 #include "cli/ProfileCommand.h"
 
+#include <sys/stat.h>
+
 #include <CLI/CLI.hpp>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "app/AtomicFile.h"
@@ -58,8 +61,15 @@ int nShow(const GlobalOptions& options, int nProfile)
         else vError("profile %d is not read: %s", nProfile, strError.c_str());
         return EXIT_FAILED;
     }
-    const std::vector<app::ProfileStep> steps = app::ParseProfile(strText);
+    const app::ProfileReading reading = app::ReadProfile(strText);
+    const std::vector<app::ProfileStep>& steps = reading.Steps;
     if (options.bJson) {
+        nlohmann::json warnings = nlohmann::json::array();
+        for (const app::ProfileWarning& warning : reading.Warnings)
+            warnings.push_back({{"line", warning.nLine},
+                                {"text", app::strPrintableLine(warning.strText)},  // JSON takes UTF-8 only
+                                {"why", warning.strWhy},
+                                {"left_out", warning.bLeftOut}});
         nlohmann::json list = nlohmann::json::array();
         for (const app::ProfileStep& step : steps) {
             nlohmann::json item = {{"action", pszActionName(step.eAction)}};
@@ -67,9 +77,11 @@ int nShow(const GlobalOptions& options, int nProfile)
             else item["mhz"] = step.fClock;
             list.push_back(item);
         }
-        vPrintJson({{"file", strPath}, {"steps", list}});
+        vPrintJson({{"file", strPath}, {"steps", list}, {"warnings", warnings}});
         return EXIT_OK;
     }
+    for (const app::ProfileWarning& warning : reading.Warnings)
+        vError("warning: profile %d, %s", nProfile, app::strDescribeWarning(warning).c_str());
     std::printf("profile %d: %s\n", nProfile, strPath.c_str());
     if (steps.empty()) std::printf("nothing to apply\n");
     for (const app::ProfileStep& step : steps) {
@@ -99,18 +111,42 @@ int nSave(const GlobalOptions& options, int nProfile)
         vError("cannot write profile %d in %s", nProfile, app.strWorkDir().c_str());
         return EXIT_FAILED;
     }
-    if (!options.bJson) std::printf("saved profile %d (%d register bytes)\n", nProfile, int(pGenerator->m_nRegisterCount));
-    else vPrintJson({{"profile", nProfile}, {"registers", pGenerator->m_nRegisterCount}});
+    // A new profile 0 arms the apply at boot again after one that did not survive.
+    bool bRearmed = false;
+    std::string strWhy;
+    if (nProfile == 0 && !app.bRearmBootApply(bRearmed, strWhy)) {
+        vError("profile 0 is saved, but the apply at boot stays skipped: %s", strWhy.c_str());
+        return EXIT_FAILED;
+    }
+    if (!options.bJson) {
+        std::printf("saved profile %d (%d register bytes)\n", nProfile, int(pGenerator->m_nRegisterCount));
+        if (bRearmed) std::printf("the apply at boot is armed again\n");
+    } else {
+        vPrintJson({{"profile", nProfile}, {"registers", pGenerator->m_nRegisterCount}, {"rearmed", bRearmed}});
+    }
     return EXIT_OK;
 }
 
 int nApply(const GlobalOptions& options, int nProfile)
 {
+    std::string strDir, strError;
+    if (!app::bGetRunWorkDirectory(options.strBoard, strDir, strError)) {
+        vError("%s", strError.c_str());
+        return EXIT_FAILED;
+    }
+    const std::string strPath = strDir + app::strProfileFileName(nProfile);
+    // Anything at that name goes on to be read (and refused, said, when it is no profile).
+    struct stat st {};
+    if (lstat(strPath.c_str(), &st) != 0) {
+        vError("there is no profile %d (%s)", nProfile, strPath.c_str());
+        return EXIT_FAILED;
+    }
     if (!bConfirm(options, ClockWarning("apply profile " + std::to_string(nProfile) + " to the clock chip")))
         return EXIT_USAGE;
     app::AppOptions appOptions = CommandAppOptions(options);
     appOptions.bApplyAndExit = true;
     appOptions.nApplyProfile = nProfile;
+    appOptions.bBootGuard = false;  // the user is there to see it
     app::CPendulonApp app(appOptions);
     vRouteMessages(app);
     app.InitInstance();  // ends once the profile is applied
@@ -166,7 +202,9 @@ app::AppOptions CommandAppOptions(const GlobalOptions& options)
 
 void vRouteMessages(app::CPendulonApp& app)
 {
-    app.vSetMessageBox([](const char* pszText, const char*) { vError("%s", pszText); });
+    app.vSetMessageBox([](const char* pszText, const char* pszCaption) {
+        vError("%s%s", pszCaption && std::strcmp(pszCaption, app::CAPTION_WARNING) == 0 ? "warning: " : "", pszText);
+    });
 }
 
 std::unique_ptr<CCommand> CreateProfileCommand()

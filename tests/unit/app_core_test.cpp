@@ -2,6 +2,9 @@
 // as the program reads and writes them, "-u" and "-i", the window messages and the exit.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <cstdlib>
 #include <map>
 
 #include "app/AtomicFile.h"
@@ -9,6 +12,7 @@
 #include "app/ProfileFile.h"
 #include "app/RunAtStartup.h"
 #include "app/SettingsFile.h"
+#include "RunProgram.h"
 #include "app_test_env.h"
 #include "kit/ORVEXSDK.h"
 #include "pll/ClockGenerator.h"
@@ -197,9 +201,8 @@ TEST(AppApplyAtBoot, SavedProfileRestoresTheImageReadAtStart)
         CClockGenerator* pGenerator = app.ClockGenerator();
         ASSERT_NE(pGenerator, nullptr);
         image.assign(pGenerator->m_abRegisters, pGenerator->m_abRegisters + pGenerator->m_nRegisterCount);
-        ASSERT_TRUE(app.SetRunAtStartup());
-        app.m_bRunAtStartup = app.IsRunAtStartup();
-        app.vCloseMainWindow();  // profile 0 is saved with the option on
+        app.m_bRunAtStartup = 1;  // as the Options window leaves it (a board's boot unit is refused)
+        app.vCloseMainWindow();   // profile 0 is saved with the option on
     }
     ASSERT_TRUE(dirs.bExists(strProfileFileName(0)));
     EXPECT_NE(dirs.strRead(strProfileFileName(0)).find("PLLFSB="), std::string::npos);
@@ -241,6 +244,107 @@ TEST(AppApplyAtBoot, MissingProfileAsksForNothing)
     EXPECT_TRUE(apptest::BlockWrites(apptest::TransfersTo(app, 0x69)).empty());
 }
 
+TEST(AppApplyAtBoot, AfterABootThatDidNotSurviveItNothingIsWritten)
+{
+    const struct {
+        const char* pszWhat;
+        std::string strMark;
+    } cases[] = {
+        {"a mark of another boot",
+         "[Pendulon Boot Apply]\nBOOT=0badb007-0000-4000-8000-000000000000\nTIME=1700000000\n"},
+        {"a mark that cannot be read", "\x01\x02"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszWhat);
+        CAppDirs dirs;
+        dirs.vWrite(strProfileFileName(0), "[Pendulon Profile]\nPLLDUMP=02 1A 2B \n");
+        dirs.vWrite("boot-apply.mark", c.strMark);
+        AppOptions options = apptest::DemoOptions();
+        options.bApplyAndExit = true;
+        std::string strMessage;
+        {
+            CPendulonApp app(options);
+            app.vSetMessageBox([&strMessage](const char* pszText, const char*) { strMessage += pszText; });
+            EXPECT_FALSE(app.InitInstance());
+            EXPECT_EQ(app.nExitCode(), 1);
+            EXPECT_NE(strMessage.find("did not survive"), std::string::npos) << strMessage;
+            // Not a transfer on the bus, not even the kit's detection.
+            sim::CSimBoard* pBoard = apptest::pBoardOf(app);
+            ASSERT_NE(pBoard, nullptr);
+            EXPECT_TRUE(pBoard->pSMBus(0)->Transfers().empty());
+            EXPECT_EQ(app.Kit()->FindInterface(INTERFACE_PLL), nullptr);  // the kit was not built
+        }
+        // The record keeps every later boot from trying it again.
+        EXPECT_TRUE(dirs.bExists("boot-apply.skipped"));
+        EXPECT_FALSE(dirs.bExists("boot-apply.mark"));
+        strMessage.clear();
+        CPendulonApp again(options);
+        again.vSetMessageBox([&strMessage](const char* pszText, const char*) { strMessage += pszText; });
+        EXPECT_FALSE(again.InitInstance());
+        EXPECT_EQ(again.nExitCode(), 1);
+        EXPECT_NE(strMessage.find("skipped since"), std::string::npos) << strMessage;
+        EXPECT_TRUE(apptest::pBoardOf(again)->pSMBus(0)->Transfers().empty());
+    }
+}
+
+TEST(AppApplyAtBoot, TheMarkStandsBeforeTheApplyAndAMarkOfThisBootIsNoFailure)
+{
+    CAppDirs dirs;
+    dirs.vWrite(strProfileFileName(0), "[Pendulon Profile]\nPLLDUMP=02 1A 2B \n");
+    AppOptions options = apptest::DemoOptions();
+    options.bApplyAndExit = true;
+    std::string strMarkAtWrite;
+    for (int nRun = 0; nRun < 2; ++nRun) {  // the unit started twice in one boot
+        SCOPED_TRACE(nRun);
+        CPendulonApp app(options);
+        EXPECT_FALSE(app.InitInstance());
+        EXPECT_EQ(app.nExitCode(), 0);
+        EXPECT_EQ(apptest::BlockWrites(apptest::TransfersTo(app, 0x69)).size(), 1u);
+        const std::string strMark = dirs.strRead("boot-apply.mark");
+        EXPECT_NE(strMark.find("BOOT=" + apptest::strThisBoot() + "\n"), std::string::npos) << strMark;
+        EXPECT_NE(strMark.find("TIME="), std::string::npos) << strMark;
+        EXPECT_FALSE(dirs.bExists("boot-apply.skipped"));
+    }
+    // The real machine's own work directory keeps no mark of a board's apply.
+    EXPECT_FALSE(std::filesystem::exists(dirs.strRoot("boot-apply.mark")));
+    // No profile: nothing is applied, and nothing marked.
+    std::filesystem::remove(dirs.strWork("boot-apply.mark"));
+    std::filesystem::remove(dirs.strWork(strProfileFileName(0)));
+    CPendulonApp app(options);
+    EXPECT_FALSE(app.InitInstance());
+    EXPECT_EQ(app.nExitCode(), 0);
+    EXPECT_FALSE(dirs.bExists("boot-apply.mark"));
+}
+
+TEST(AppApplyAtBoot, AClockOutsideTheModelsRangeIsNotWalked)
+{
+    CAppDirs dirs;
+    dirs.vSetBoard("nforce2-ultra400");
+    AppOptions options = apptest::DemoOptions();
+    options.strBoard = "nforce2-ultra400";
+    options.bApplyAndExit = true;
+    // The nForce2 runs its FSB from 66.67 to 400 MHz; 450 MHz is within what a profile may hold.
+    dirs.vWrite(strProfileFileName(0), "[Pendulon Profile]\nPLLFSB=450.00\n");
+    std::string strMessage;
+    CPendulonApp app(options);
+    app.vSetMessageBox([&strMessage](const char* pszText, const char*) { strMessage += pszText; });
+    EXPECT_FALSE(app.InitInstance());
+    EXPECT_EQ(app.nExitCode(), 1);
+    EXPECT_NE(strMessage.find("FSB of 450.00 MHz is outside the range of the NVIDIA nForce2"), std::string::npos)
+        << strMessage;
+    EXPECT_NE(strMessage.find("66.67 to 400.00 MHz"), std::string::npos) << strMessage;
+    CClockGenerator* pGenerator = app.ClockGenerator();
+    ASSERT_NE(pGenerator, nullptr);
+    CFrequencySet now;
+    ASSERT_TRUE(app.Kit()->Lock(KIT_LOCK_MS));
+    uint32_t dwError = 0;
+    ASSERT_TRUE(app.Driver()->bOpenDevice(dwError));
+    EXPECT_TRUE(pGenerator->bReadClocks(now));
+    app.Driver()->vCloseDevice();
+    app.Kit()->Unlock();
+    EXPECT_NEAR(now.m_fFSB, 200.0f, 1.0f);  // where the board started
+}
+
 TEST(AppInstance, SecondInstanceEndsWithoutTouchingTheBoard)
 {
     CAppDirs dirs;
@@ -276,32 +380,69 @@ TEST(AppVersion, FormatsAndSwitches)
     EXPECT_TRUE(bReset);
 }
 
-TEST(AppRunAtStartup, UnitEnabledAndRemoved)
+TEST(AppRunAtStartup, UnitsEnabledAndRemovedLeavingNothingBehind)
 {
     CAppDirs dirs;
     EXPECT_FALSE(IsRunAtStartup());
     EXPECT_FALSE(RemoveRunAtStartup());
-    const mode_t nUmask = umask(077);
+    // The units are read by systemd whatever the umask of the one who wrote them.
+    const mode_t nOldMask = umask(077);
     const bool bSet = SetRunAtStartup("/opt/pendulon/bin/pendulon");
-    umask(nUmask);
+    umask(nOldMask);
     ASSERT_TRUE(bSet);
     EXPECT_TRUE(IsRunAtStartup());
-    // systemd and every user may read the unit, whatever the umask of the one who enabled it.
-    EXPECT_EQ(std::filesystem::status(dirs.strSystemd() + "/pendulon-apply.service").permissions(),
-              std::filesystem::perms(0644));
-    std::ifstream unit(dirs.strSystemd() + "/pendulon-apply.service");
-    std::stringstream text;
-    text << unit.rdbuf();
-    EXPECT_NE(text.str().find("\nType=oneshot\n"), std::string::npos);
-    EXPECT_NE(text.str().find("\nExecStart=/opt/pendulon/bin/pendulon -i p=0\n"), std::string::npos);
-    EXPECT_NE(text.str().find("\nWantedBy=multi-user.target\n"), std::string::npos);
-    EXPECT_TRUE(std::filesystem::is_symlink(dirs.strSystemd() + "/multi-user.target.wants/pendulon-apply.service"));
+    const std::string strDir = dirs.strSystemd() + "/";
+    const std::string strApply = strReadFile(strDir + "pendulon-apply.service");
+    EXPECT_NE(strApply.find("\nType=oneshot\n"), std::string::npos);
+    EXPECT_NE(strApply.find("\nExecStart=/opt/pendulon/bin/pendulon -i p=0\n"), std::string::npos);
+    EXPECT_NE(strApply.find("\nWantedBy=multi-user.target\n"), std::string::npos);
+    // The confirm service runs the command-line tool beside the program, after the apply.
+    const std::string strConfirm = strReadFile(strDir + "pendulon-apply-ok.service");
+    EXPECT_NE(strConfirm.find("\nExecStart=/opt/pendulon/bin/pendulon-cli startup confirm\n"), std::string::npos)
+        << strConfirm;
+    EXPECT_NE(strConfirm.find("\nAfter=pendulon-apply.service\n"), std::string::npos);
+    const std::string strTimer = strReadFile(strDir + "pendulon-apply-ok.timer");
+    EXPECT_NE(strTimer.find("\nOnBootSec=3min\n"), std::string::npos) << strTimer;
+    EXPECT_NE(strTimer.find("\nUnit=pendulon-apply-ok.service\n"), std::string::npos);
+    EXPECT_NE(strTimer.find("\nWantedBy=timers.target\n"), std::string::npos);
+    for (const char* pszUnit : {"pendulon-apply.service", "pendulon-apply-ok.service", "pendulon-apply-ok.timer"}) {
+        struct stat st {};
+        ASSERT_EQ(stat((strDir + pszUnit).c_str(), &st), 0) << pszUnit;
+        EXPECT_EQ(st.st_mode & 07777, 0644u) << pszUnit;
+    }
+    EXPECT_EQ(std::filesystem::read_symlink(strDir + "multi-user.target.wants/pendulon-apply.service"),
+              strDir + "pendulon-apply.service");
+    EXPECT_EQ(std::filesystem::read_symlink(strDir + "timers.target.wants/pendulon-apply-ok.timer"),
+              strDir + "pendulon-apply-ok.timer");
+
     EXPECT_TRUE(RemoveRunAtStartup());
     EXPECT_FALSE(IsRunAtStartup());
-    EXPECT_FALSE(std::filesystem::exists(dirs.strSystemd() + "/pendulon-apply.service"));
+    EXPECT_TRUE(std::filesystem::is_empty(dirs.strSystemd()));
+    // A "wants" directory that holds another unit's link stays, with that link.
+    std::filesystem::create_directories(strDir + "timers.target.wants");
+    std::filesystem::create_symlink("/lib/systemd/system/fstrim.timer", strDir + "timers.target.wants/fstrim.timer");
+    ASSERT_TRUE(SetRunAtStartup("/opt/pendulon/bin/pendulon"));
+    EXPECT_TRUE(RemoveRunAtStartup());
+    EXPECT_TRUE(std::filesystem::is_symlink(strDir + "timers.target.wants/fstrim.timer"));
+    EXPECT_FALSE(std::filesystem::exists(strDir + "multi-user.target.wants"));
     // A relative program path cannot run at boot.
     EXPECT_FALSE(SetRunAtStartup("pendulon"));
     EXPECT_FALSE(IsRunAtStartup());
+}
+
+// The units as systemd itself reads them, where its analyser is installed.
+TEST(AppRunAtStartup, SystemdAcceptsTheUnits)
+{
+    if (std::system("command -v systemd-analyze >/dev/null 2>&1") != 0) GTEST_SKIP() << "no systemd-analyze";
+    CAppDirs dirs;
+    const std::string strCli = PENDULON_CLI_PATH;
+    ASSERT_TRUE(SetRunAtStartup(strCli.substr(0, strCli.rfind('/') + 1) + "pendulon"));
+    const std::string strDir = dirs.strSystemd() + "/";
+    const ProgramResult result = RunProgram("systemd-analyze verify", strDir + "pendulon-apply.service " + strDir +
+                                                                          "pendulon-apply-ok.service " + strDir +
+                                                                          "pendulon-apply-ok.timer");
+    EXPECT_EQ(result.nStatus, 0) << result.strOut << result.strErr;
+    EXPECT_EQ(result.strErr.find(dirs.strSystemd()), std::string::npos) << result.strErr;  // no complaint about ours
 }
 
 TEST(AppRunAtStartup, PathsAreEscapedForSystemd)
@@ -312,18 +453,34 @@ TEST(AppRunAtStartup, PathsAreEscapedForSystemd)
               std::string::npos);
 }
 
-TEST(AppRunAtStartup, NoRightToWriteLeavesTheOptionOff)
+TEST(AppRunAtStartup, NoRightToWriteLeavesNothingBehind)
 {
     CAppDirs dirs;
     // The unit tree is a file: nothing can be written below it, not even by root.
     const std::string strBlocked = dirs.strWork("not-a-directory");
     dirs.vWrite("not-a-directory", "x");
     setenv("PENDULON_SYSTEMD_DIR", strBlocked.c_str(), 1);
+    EXPECT_FALSE(SetRunAtStartup("/opt/pendulon/bin/pendulon"));
+    EXPECT_FALSE(IsRunAtStartup());
+    // The timer cannot be enabled: the units written before it go again.
+    setenv("PENDULON_SYSTEMD_DIR", dirs.strSystemd().c_str(), 1);
+    std::ofstream(dirs.strSystemd() + "/timers.target.wants") << "x";
+    EXPECT_FALSE(SetRunAtStartup("/opt/pendulon/bin/pendulon"));
+    EXPECT_FALSE(IsRunAtStartup());
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(dirs.strSystemd()))
+        left.push_back(entry.path().filename());
+    EXPECT_EQ(left, std::vector<std::string>{"timers.target.wants"});
+}
+
+TEST(AppRunAtStartup, ASimulatedBoardGetsNoBootUnit)
+{
+    CAppDirs dirs;
     CPendulonApp app(apptest::DemoOptions());
     ASSERT_TRUE(app.InitInstance());
-    EXPECT_FALSE(app.SetRunAtStartup());
+    EXPECT_FALSE(app.SetRunAtStartup());  // it would apply the real machine's profile 0
     EXPECT_FALSE(app.IsRunAtStartup());
-    EXPECT_EQ(app.m_bRunAtStartup, 0u);
+    EXPECT_TRUE(std::filesystem::is_empty(dirs.strSystemd()));
 }
 
 TEST(AppSaveOutput, DumpReportOfTheImageReadAtStart)
@@ -464,8 +621,9 @@ TEST(AppApplyAtBoot, AProfileThatIsRefusedIsSaidAndAppliesNothing)
     // Too long to be read whole: its first part alone is not applied.
     dirs.vWrite(strProfile, strImage + std::string(MAX_TEXT_FILE_BYTES, '\n'));
     EXPECT_EQ(nApplyAtBoot(strMessages, writes), 1);
-    EXPECT_NE(strMessages.find(dirs.strWork(strProfile) + " holds more than"), std::string::npos) << strMessages;
-    EXPECT_NE(strMessages.find("could not be applied"), std::string::npos) << strMessages;
+    EXPECT_NE(strMessages.find("profile 0 is not read: " + dirs.strWork(strProfile) + " holds more than"),
+              std::string::npos)
+        << strMessages;
     EXPECT_TRUE(writes.empty());
 
     // A FIFO is not waited on, a link is not followed.

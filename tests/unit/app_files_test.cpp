@@ -175,6 +175,42 @@ TEST(AppProfile, DamagedLinesAreLeftOutAndDoNotVoidTheClocks)
     EXPECT_EQ(steps[0].Bytes, (std::vector<uint8_t>{0x1A}));
 }
 
+TEST(AppProfile, LinesLeftOutAreNamedByTheirNumberInTheFile)
+{
+    // Line 4 is longer than the reader sees at once: its second piece is a line of its own to
+    // the reader, and still line 4 of the file.
+    const std::string strLong = "PLLDUMP=51 " + std::string(81 * 3, 'A') + "X";
+    const std::string strText = "; saved by hand\r\n[Pendulon Profile]\r\n\r\n" + strLong +
+                                "\r\nPLLDUMP=01 1A 2B \r\nPLLFSB=abc\r\n PLLGSB=100\r\nPLLMEM=400\r\nPLLFSB=200\r\n";
+    const ProfileReading reading = ReadProfile(strText);
+    EXPECT_TRUE(reading.bHoldsLines);
+    // The steps are those ParseProfile gives.
+    const std::vector<ProfileStep> steps = ParseProfile(strText);
+    ASSERT_EQ(reading.Steps.size(), steps.size());
+    ASSERT_EQ(steps.size(), 1u);
+    EXPECT_EQ(reading.Steps[0].Bytes, (std::vector<uint8_t>{0x1A}));
+    std::vector<std::pair<size_t, bool>> named;
+    for (const ProfileWarning& warning : reading.Warnings) named.emplace_back(warning.nLine, warning.bLeftOut);
+    // 4 twice (both pieces), 5 used in part, 6 and 7 left out; the blank line 3, the
+    // accepted PLLMEM= line and the void clock after the image are no fault.
+    EXPECT_EQ(named, (std::vector<std::pair<size_t, bool>>{{4, true}, {4, true}, {5, false}, {6, true}, {7, true}}));
+    ASSERT_EQ(reading.Warnings.size(), 5u);
+    EXPECT_EQ(strDescribeWarning(reading.Warnings[2]),
+              "line 5 (\"PLLDUMP=01 1A 2B \"): the count is 01 (1) but the line holds 2 bytes: the bytes beyond "
+              "the count are not written");
+    EXPECT_EQ(strDescribeWarning(reading.Warnings[3]),
+              "line 6 (\"PLLFSB=abc\"): the clock is not a number; the line is left out");
+    EXPECT_EQ(strDescribeWarning(ProfileWarning{9, "PLL\x01\"", "not a profile line", true}),
+              "line 9 (\"PLL\\x01\\\"\"): not a profile line; the line is left out");
+
+    EXPECT_FALSE(ReadProfile("[Pendulon Profile]\n  \n").bHoldsLines);
+    EXPECT_TRUE(ReadProfile("").Warnings.empty());
+    const ProfileReading headless = ReadProfile("PLLDUMP=01 AA \n");
+    EXPECT_TRUE(headless.bHoldsLines);
+    ASSERT_EQ(headless.Warnings.size(), 1u);
+    EXPECT_EQ(headless.Warnings[0].nLine, 0u);
+}
+
 TEST(AppProfile, WrittenFromTheDriverAndReadBack)
 {
     const uint8_t abImage[3] = {0x41, 0x0F, 0xC2};

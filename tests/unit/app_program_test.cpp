@@ -8,11 +8,14 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <nlohmann/json.hpp>
 #include <thread>
 
 #include "RunProgram.h"
 #include "app/ProfileFile.h"
+#include "app/RunAtStartup.h"
 #include "app/SettingsFile.h"
 #include "app_test_env.h"
 
@@ -167,24 +170,190 @@ TEST(AppCli, ProfileSaveShowAndApply)
     EXPECT_EQ(result.nStatus, 1);
 }
 
-TEST(AppCli, StartupEnableStatusDisable)
+TEST(AppCli, StartupStatusAndDisableLeaveNothingBehind)
 {
     CAppDirs dirs;
-    dirs.vWrite(app::SETTINGS_FILE_NAME, "[Pendulon]\nPLL=01951462\n");
     ProgramResult result = RunCli(dirs, "startup status");
     ASSERT_EQ(result.nStatus, 0) << result.strErr;
     EXPECT_EQ(result.strOut.rfind("disabled\t", 0), 0u);
-    result = RunCli(dirs, "--board demo startup enable");
-    ASSERT_EQ(result.nStatus, 0) << result.strErr;
-    EXPECT_TRUE(dirs.bExists(app::strProfileFileName(0)));
-    const std::string strUnit = strReadFile(dirs.strSystemd() + "/pendulon-apply.service");
-    EXPECT_NE(strUnit.find("ExecStart=" + strProgram() + " -i p=0\n"), std::string::npos) << strUnit;
+    EXPECT_NE(result.strOut.find("boot apply\tarmed"), std::string::npos) << result.strOut;
+    // The units as "startup enable" writes them (it runs on this machine's hardware only).
+    ASSERT_TRUE(app::SetRunAtStartup(strProgram()));
     result = RunCli(dirs, "startup status");
     EXPECT_EQ(result.strOut.rfind("enabled\t", 0), 0u) << result.strOut;
+    EXPECT_EQ(result.strOut.find("is missing"), std::string::npos) << result.strOut;
+    // A boot that did not survive its apply: the state and how to arm it again.
+    std::ofstream(dirs.strRoot("boot-apply.skipped"))
+        << "[Pendulon Boot Apply Skipped]\nFAILEDBOOT=0badb007\nFAILEDTIME=1700000000\nSINCE=1700000100\n";
+    result = RunCli(dirs, "startup status");
+    EXPECT_NE(result.strOut.find("boot apply\tskipped since "), std::string::npos) << result.strOut;
+    EXPECT_NE(result.strOut.find("did not survive"), std::string::npos) << result.strOut;
+    EXPECT_NE(result.strOut.find("pendulon-cli startup enable"), std::string::npos) << result.strOut;
+    result = RunCli(dirs, "--json startup status");
+    nlohmann::json document = nlohmann::json::parse(result.strOut);
+    EXPECT_EQ(document["boot_apply"]["state"], "skipped");
+    EXPECT_EQ(document["boot_apply"]["applied"], 1700000000);
+    EXPECT_EQ(document["boot_apply"]["skipped_since"], 1700000100);
+
+    // The timer's link gone (a unit tree of an older version): status says what follows.
+    std::filesystem::remove(dirs.strSystemd() + "/timers.target.wants/pendulon-apply-ok.timer");
+    result = RunCli(dirs, "startup status");
+    EXPECT_NE(result.strOut.find("pendulon-apply-ok.timer is missing"), std::string::npos) << result.strOut;
+
     result = RunCli(dirs, "startup disable");
-    EXPECT_EQ(result.nStatus, 0);
+    EXPECT_EQ(result.nStatus, 0) << result.strErr;
+    EXPECT_TRUE(std::filesystem::is_empty(dirs.strSystemd()));
     result = RunCli(dirs, "--json startup status");
     EXPECT_EQ(nlohmann::json::parse(result.strOut)["enabled"], false);
+}
+
+TEST(AppCli, StartupTakesNoSimulatedBoard)
+{
+    CAppDirs dirs;
+    dirs.vWrite(app::SETTINGS_FILE_NAME, "[Pendulon]\nPLL=01951462\n");
+    for (const char* pszCommand : {"enable", "disable"}) {
+        SCOPED_TRACE(pszCommand);
+        const ProgramResult result = RunCli(dirs, std::string("--board demo startup ") + pszCommand);
+        EXPECT_EQ(result.nStatus, 2);
+        EXPECT_NE(result.strErr.find("this machine's own profile 0"), std::string::npos) << result.strErr;
+        EXPECT_TRUE(std::filesystem::is_empty(dirs.strSystemd()));
+        EXPECT_FALSE(dirs.bExists(app::strProfileFileName(0)));
+    }
+}
+
+TEST(AppProgram, ApplyAtBootIsSkippedAfterABootThatDidNotSurviveItUntilArmedAgain)
+{
+    CAppDirs dirs;
+    dirs.vWrite(app::SETTINGS_FILE_NAME, "[Pendulon]\nPLL=01951462\n");
+    dirs.vWrite(app::strProfileFileName(0), "[Pendulon Profile]\nPLLDUMP=02 1A 2B \n");
+    // The machine went down before the apply of that boot was confirmed.
+    dirs.vWrite("boot-apply.mark",
+                "[Pendulon Boot Apply]\nBOOT=0badb007-0000-4000-8000-000000000000\nTIME=1700000000\n");
+    ProgramResult result = RunPendulon(dirs, "--board demo -i p=0");
+    EXPECT_EQ(result.nStatus, 1);
+    EXPECT_NE(result.strErr.find("did not survive"), std::string::npos) << result.strErr;
+    EXPECT_NE(result.strErr.find("pendulon-cli --board demo profile save"), std::string::npos) << result.strErr;
+    EXPECT_TRUE(dirs.bExists("boot-apply.skipped"));
+    // Every later boot skips too.
+    result = RunPendulon(dirs, "--board demo -i p=0");
+    EXPECT_EQ(result.nStatus, 1);
+    EXPECT_NE(result.strErr.find("skipped since"), std::string::npos) << result.strErr;
+    result = RunCli(dirs, "--board demo startup status");
+    EXPECT_NE(result.strOut.find("boot apply\tskipped since"), std::string::npos) << result.strOut;
+    EXPECT_NE(result.strOut.find("profile 0\t" + dirs.strWork(app::strProfileFileName(0))), std::string::npos)
+        << result.strOut;
+    // The real machine's state is its own.
+    EXPECT_NE(RunCli(dirs, "startup status").strOut.find("boot apply\tarmed"), std::string::npos);
+
+    // A new profile 0 arms it again.
+    result = RunCli(dirs, "--board demo profile save");
+    ASSERT_EQ(result.nStatus, 0) << result.strErr;
+    EXPECT_NE(result.strOut.find("armed again"), std::string::npos) << result.strOut;
+    EXPECT_FALSE(dirs.bExists("boot-apply.skipped"));
+    result = RunPendulon(dirs, "--board demo -i p=0");
+    EXPECT_EQ(result.nStatus, 0) << result.strErr;
+    EXPECT_NE(dirs.strRead("boot-apply.mark").find("BOOT=" + apptest::strThisBoot() + "\n"), std::string::npos);
+    result = RunCli(dirs, "--json --board demo startup status");
+    EXPECT_EQ(nlohmann::json::parse(result.strOut)["boot_apply"]["state"], "pending") << result.strOut;
+    // Started twice in one boot: no failure.
+    result = RunPendulon(dirs, "--board demo -i p=0");
+    EXPECT_EQ(result.nStatus, 0) << result.strErr;
+
+    // The confirm timer's command clears the mark of this boot only.
+    result = RunCli(dirs, "--board demo startup confirm");
+    EXPECT_EQ(result.nStatus, 0) << result.strErr;
+    EXPECT_NE(result.strOut.find("confirmed"), std::string::npos) << result.strOut;
+    EXPECT_FALSE(dirs.bExists("boot-apply.mark"));
+    EXPECT_NE(RunCli(dirs, "--board demo startup status").strOut.find("boot apply\tarmed"), std::string::npos);
+    dirs.vWrite("boot-apply.mark", "[Pendulon Boot Apply]\nBOOT=0badb007\nTIME=1700000000\n");
+    result = RunCli(dirs, "--board demo startup confirm");
+    EXPECT_EQ(result.nStatus, 1);
+    EXPECT_TRUE(dirs.bExists("boot-apply.mark"));
+    // The pendulon program keeps its switches: there is no confirm there.
+    EXPECT_EQ(RunPendulon(dirs, "--board demo confirm").nStatus, 2);
+}
+
+TEST(AppCli, ProfileLinesThatCannotBeReadAreNamed)
+{
+    CAppDirs dirs;
+    dirs.vWrite(app::strProfileFileName(5), "[Pendulon Profile]\r\nPLLDUMP=02 1A 2B \r\nPLLDUMP=03 1A 2B \r\n"
+                                            "PLLFSB=fast\r\nPLLVOLT=1.65\r\nPLLGSB=5000\r\n");
+    ProgramResult result = RunCli(dirs, "--board demo profile show 5");
+    ASSERT_EQ(result.nStatus, 0) << result.strErr;
+    EXPECT_NE(result.strOut.find("image\t2 bytes: 1A 2B"), std::string::npos) << result.strOut;
+    for (const char* pszLine : {"line 3 (\"PLLDUMP=03 1A 2B \")", "line 4 (\"PLLFSB=fast\")",
+                                "line 5 (\"PLLVOLT=1.65\")", "line 6 (\"PLLGSB=5000\")"})
+        EXPECT_NE(result.strErr.find(pszLine), std::string::npos) << pszLine << "\n" << result.strErr;
+    EXPECT_EQ(result.strErr.find("line 2"), std::string::npos) << result.strErr;
+    result = RunCli(dirs, "--json --board demo profile show 5");
+    const nlohmann::json document = nlohmann::json::parse(result.strOut);
+    ASSERT_EQ(document["warnings"].size(), 4u) << result.strOut;
+    EXPECT_EQ(document["warnings"][0]["line"], 3);
+    EXPECT_EQ(document["warnings"][0]["text"], "PLLDUMP=03 1A 2B ");
+    // Bytes that are no text are shown escaped, in the JSON document too.
+    dirs.vWrite(app::strProfileFileName(8), "[Pendulon Profile]\nPLLDUMP=01 \xFF\xFE \n\xC3(\n");
+    result = RunCli(dirs, "--json --board demo profile show 8");
+    ASSERT_EQ(result.nStatus, 0) << result.strErr;
+    const nlohmann::json escaped = nlohmann::json::parse(result.strOut);
+    ASSERT_EQ(escaped["warnings"].size(), 2u) << result.strOut;
+    EXPECT_EQ(escaped["warnings"][0]["why"].get<std::string>().rfind("\"\\xFF\\xFE\" is not", 0), 0u) << result.strOut;
+    EXPECT_EQ(escaped["warnings"][1]["text"], "\\xC3(");
+
+    // Applied: the good line is, the others are named, and the apply counts as done.
+    result = RunCli(dirs, "-y --board demo profile apply 5");
+    EXPECT_EQ(result.nStatus, 0) << result.strErr;
+    EXPECT_NE(result.strErr.find("warning: profile 5, line 4 (\"PLLFSB=fast\")"), std::string::npos) << result.strErr;
+    dirs.vWrite(app::strProfileFileName(0), "[Pendulon Profile]\nPLLDUMP=02 1A 2B \nPLLDUMP=02 1A \n");
+    result = RunPendulon(dirs, "--board demo -i p=0");
+    EXPECT_EQ(result.nStatus, 0) << result.strErr;
+    EXPECT_NE(result.strErr.find("line 3 (\"PLLDUMP=02 1A \")"), std::string::npos) << result.strErr;
+}
+
+TEST(AppCli, ProfileApplyFailsWhenNothingCouldBeApplied)
+{
+    CAppDirs dirs;
+    // Nothing that can be read.
+    dirs.vWrite(app::strProfileFileName(6), "[Pendulon Profile]\nPLLFSB=fast\nPLLDUMP=zz \n");
+    ProgramResult result = RunCli(dirs, "-y --board demo profile apply 6");
+    EXPECT_EQ(result.nStatus, 1);
+    EXPECT_NE(result.strErr.find("holds nothing that can be applied"), std::string::npos) << result.strErr;
+    dirs.vWrite(app::strProfileFileName(0), "[Pendulon Profile]\nPLLFSB=fast\n");
+    result = RunPendulon(dirs, "--board demo -i p=0");
+    EXPECT_EQ(result.nStatus, 1);
+    EXPECT_NE(result.strErr.find("holds nothing that can be applied"), std::string::npos) << result.strErr;
+    // A profile without its header line.
+    dirs.vWrite(app::strProfileFileName(6), "PLLDUMP=02 1A 2B \n");
+    result = RunCli(dirs, "-y --board demo profile apply 6");
+    EXPECT_EQ(result.nStatus, 1);
+    EXPECT_NE(result.strErr.find("no \"[Pendulon Profile]\" line"), std::string::npos) << result.strErr;
+    // A profile of its header alone asks for nothing, as no profile at all does at boot.
+    dirs.vWrite(app::strProfileFileName(6), "[Pendulon Profile]\n");
+    EXPECT_EQ(RunCli(dirs, "-y --board demo profile apply 6").nStatus, 0);
+    // A profile that is not there is not applied by hand.
+    result = RunCli(dirs, "-y --board demo profile apply 7");
+    EXPECT_EQ(result.nStatus, 1);
+    EXPECT_NE(result.strErr.find("there is no profile 7"), std::string::npos) << result.strErr;
+}
+
+TEST(AppCli, ProfileClockOutsideTheModelsRangeIsRefused)
+{
+    CAppDirs dirs;
+    dirs.vSetBoard("nforce2-ultra400");
+    dirs.vWrite(app::strProfileFileName(1), "[Pendulon Profile]\nPLLFSB=450.00\n");
+    ProgramResult result = RunCli(dirs, "-y --board nforce2-ultra400 profile apply 1");
+    EXPECT_EQ(result.nStatus, 1);
+    EXPECT_NE(result.strErr.find("FSB of 450.00 MHz is outside the range of the NVIDIA nForce2 (10000020), "
+                                 "66.67 to 400.00 MHz"),
+              std::string::npos)
+        << result.strErr;
+    dirs.vWrite(app::strProfileFileName(0), "[Pendulon Profile]\nPLLFSB=450.00\n");
+    result = RunPendulon(dirs, "--board nforce2-ultra400 -i p=0");
+    EXPECT_EQ(result.nStatus, 1);
+    EXPECT_NE(result.strErr.find("outside the range"), std::string::npos) << result.strErr;
+    // Within the range it is walked.
+    dirs.vWrite(app::strProfileFileName(1), "[Pendulon Profile]\nPLLFSB=210.00\n");
+    result = RunCli(dirs, "-y --board nforce2-ultra400 profile apply 1");
+    EXPECT_EQ(result.nStatus, 0) << result.strErr;
 }
 
 TEST(AppCli, MonitorCountsItsRefreshes)

@@ -164,6 +164,15 @@ inline int nRunAsNobody(const std::function<int()>& fn)
     return WEXITSTATUS(nStatus);
 }
 
+// The kernel's id of this boot, as the guard of the apply at boot reads it.
+inline std::string strThisBoot()
+{
+    std::ifstream file("/proc/sys/kernel/random/boot_id");
+    std::string strBoot;
+    std::getline(file, strBoot);
+    return strBoot;
+}
+
 inline app::AppOptions DemoOptions()
 {
     app::AppOptions options;
