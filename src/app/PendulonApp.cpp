@@ -237,7 +237,10 @@ void CPendulonApp::vReadCurrentClocks()
 {
     CPLLInterface* pPLL = PLLInterface();
     uint32_t dwError = 0;
-    if (!pPLL || !pPLL->m_pPLL || !m_pDriver->bOpenDevice(dwError)) return;
+    if (!pPLL || !pPLL->m_pPLL) return;
+    const std::string strWrites = pPLL->m_pPLL->strWritesOnRead();
+    if (!strWrites.empty() && m_Options.pfnMayWriteOnRead && !m_Options.pfnMayWriteOnRead(strWrites)) return;
+    if (!m_pDriver->bOpenDevice(dwError)) return;
     pPLL->m_pPLL->m_Current.Clear();
     if (pPLL->Lock(INTERFACE_LOCK_MS)) {
         pPLL->m_pPLL->bReadClocks(pPLL->m_pPLL->m_Current);

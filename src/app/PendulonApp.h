@@ -50,6 +50,10 @@ struct AppOptions {
     // Tests and benchmarks: the access device to run on instead of the one strBoard names.
     std::function<std::unique_ptr<CAccessDevice>()> pfnAccessDevice;
     std::string strProgram;        // what the boot unit runs; "" for the running program
+    // Asked before the start reads a clock chip whose read writes to it (the nForce2 PLL is
+    // taken over at its first read), with what the read writes; false leaves the chip unread.
+    // Without it the chip is read.
+    std::function<bool(const std::string& strWrites)> pfnMayWriteOnRead;
 };
 
 // The switches "-u" and "-i" among the arguments after the program name. Each is a whole

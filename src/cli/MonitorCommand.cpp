@@ -87,6 +87,8 @@ public:
         const auto start = std::chrono::steady_clock::now();
         app::AppOptions appOptions = CommandAppOptions(options);
         appOptions.bStartMonitor = true;
+        // The table needs no clock chip: one that a read would write to stays unread.
+        appOptions.pfnMayWriteOnRead = [](const std::string&) { return false; };
         const bool bJson = options.bJson;
         const int nCount = m_nCount;
         appOptions.pfnAfterRefresh = [&nRefreshes, start, bJson, nCount]() {

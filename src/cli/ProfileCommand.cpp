@@ -97,7 +97,9 @@ int nShow(const GlobalOptions& options, int nProfile)
 // The chip's state now (model from the settings file, clocks read at start) as profile n.
 int nSave(const GlobalOptions& options, int nProfile)
 {
-    app::CPendulonApp app(CommandAppOptions(options));
+    app::AppOptions appOptions = CommandAppOptions(options);
+    vAskBeforeWritingReads(appOptions, options);
+    app::CPendulonApp app(appOptions);
     vRouteMessages(app);
     if (!app.InitInstance()) return app.nExitCode() ? app.nExitCode() : EXIT_FAILED;
     CClockGenerator* pGenerator = app.ClockGenerator();
@@ -198,6 +200,13 @@ app::AppOptions CommandAppOptions(const GlobalOptions& options)
     appOptions.bSingleInstance = false;
     appOptions.bStartMonitor = false;
     return appOptions;
+}
+
+void vAskBeforeWritingReads(app::AppOptions& appOptions, const GlobalOptions& options)
+{
+    appOptions.pfnMayWriteOnRead = [options](const std::string& strWrites) {
+        return bConfirm(options, ClockWarning(strWrites + " before it can be read"));
+    };
 }
 
 void vRouteMessages(app::CPendulonApp& app)

@@ -15,5 +15,8 @@ std::unique_ptr<CCommand> CreateProfileCommand();
 // to stderr as this tool's.
 app::AppOptions CommandAppOptions(const GlobalOptions& options);
 void vRouteMessages(app::CPendulonApp& app);
+// A start that would read a clock chip whose read writes to it asks first (-y answers it,
+// without a terminal the chip stays unread).
+void vAskBeforeWritingReads(app::AppOptions& appOptions, const GlobalOptions& options);
 
 }  // namespace cli

@@ -8,6 +8,7 @@
 #include "app/BootGuard.h"
 #include "app/ProfileFile.h"
 #include "app/RunAtStartup.h"
+#include "cli/Confirm.h"
 #include "cli/Output.h"
 #include "cli/ProfileCommand.h"
 #include "app/RunNamespace.h"
@@ -123,6 +124,7 @@ int nEnable(const GlobalOptions& options)
     if (!options.strBoard.empty()) return nRefuseBoard(options, "enable");
     app::AppOptions appOptions = CommandAppOptions(options);
     appOptions.strProgram = strProgramBesideTool();
+    vAskBeforeWritingReads(appOptions, options);
     app::CPendulonApp app(appOptions);
     vRouteMessages(app);
     if (!app.InitInstance()) return app.nExitCode() ? app.nExitCode() : EXIT_FAILED;
