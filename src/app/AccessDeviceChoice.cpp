@@ -1,12 +1,17 @@
 #include "app/AccessDeviceChoice.h"
 
+#include "app/RunNamespace.h"
 #include "kit/LinuxAccessDevice.h"
+#include "platform/LockDirectory.h"
 #include "sim/SimAccessDevice.h"
 
 namespace app {
 
 std::unique_ptr<CAccessDevice> CreateAccessDevice(const std::string& strBoard, std::string& strError)
 {
+    // The locks opened from here on (the kit's among them) are the board's own: a simulation
+    // neither waits for the real hardware nor holds it up.
+    platform::SetLockNamespace(strBoardNamespace(strBoard));
     if (strBoard.empty()) return std::make_unique<kit::CLinuxAccessDevice>();
     std::unique_ptr<sim::CSimBoard> pBoard = sim::CSimBoard::Load(strBoard, strError);
     if (!pBoard) return nullptr;

@@ -9,7 +9,8 @@
 namespace app {
 
 // Empty strBoard: the real machine. Otherwise a board name or file; null with strError set
-// (naming the board and what is wrong with it) when it cannot be loaded.
+// (naming the board and what is wrong with it) when it cannot be loaded. The locks the
+// process opens from then on are in the board's namespace (the real machine's for "").
 std::unique_ptr<CAccessDevice> CreateAccessDevice(const std::string& strBoard, std::string& strError);
 
 }  // namespace app

@@ -16,6 +16,7 @@
 #include "pll/ClockGenerator.h"
 #include "pll/MemoryBuffer.h"
 #include "pll/MemoryBufferInterface.h"
+#include "platform/LockDirectory.h"
 #include "pll/PLLInterface.h"
 
 #ifndef PENDULON_VERSION
@@ -268,6 +269,8 @@ bool CPendulonApp::InitInstance()
 {
     m_nExitCode = 0;
     std::string strError;
+    // One instance per board: a simulated board's instance lock is not the real machine's.
+    platform::SetLockNamespace(strBoardNamespace(m_Options.strBoard));
     if (m_Options.bSingleInstance && !m_Instance.bAcquire(SINGLE_INSTANCE_NAME, strError)) {
         // Another instance runs: end without touching the hardware (the program says so). A
         // lock that cannot be had for another reason is said here.

@@ -11,6 +11,7 @@
 #include "kit/ORVEXSDK.h"
 #include "kit/PCIConfig.h"
 #include "kit/Trace.h"
+#include "platform/NamedMutex.h"
 #include "app/RunNamespace.h"
 
 namespace cli {
@@ -140,7 +141,9 @@ bool CSession::bBegin()
 {
     ORVEXSDK* pKit = ORVEXSDK::Instance();
     if (!pKit->Lock(KIT_LOCK_MS)) {
-        vError("the hardware is busy (another program holds the kit lock)");
+        const std::string strWhy = platform::strLastLockError();
+        if (strWhy.empty()) vError("the hardware is busy (another program holds the kit lock)");
+        else vError("the kit lock cannot be taken: %s", strWhy.c_str());
         return false;
     }
     uint32_t dwError = 0;

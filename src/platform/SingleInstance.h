@@ -1,7 +1,6 @@
 #pragma once
-// The system-wide single-instance lock: an exclusive flock on "<name>.lock" in the runtime
-// directory ($PENDULON_RUNTIME_DIR if set, else $XDG_RUNTIME_DIR, else /run for root, else a
-// private directory /tmp/pendulon-<uid>/ that must belong to the user and have mode 0700).
+// The system-wide single-instance lock: an exclusive flock on "<name>.lock" in the lock
+// directory of the current lock namespace (platform/LockDirectory.h), beside the named locks.
 // The lock is held while the object lives and goes with the process, however it ends. The
 // lock file (mode 0600) is never opened through a symbolic link. Being locks on open files,
 // two objects in one process also exclude each other.

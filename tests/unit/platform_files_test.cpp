@@ -307,7 +307,7 @@ TEST(PlatformSingleInstance, SecondLockInTheSameProcessConflicts)
     CSingleInstance first;
     ASSERT_TRUE(first.bAcquire("PlatformTest", strError)) << strError;
     EXPECT_TRUE(first.bHeld());
-    const struct stat st = StatOf(tmp / "PlatformTest.lock");
+    const struct stat st = StatOf(tmp / "pendulon-locks/PlatformTest.lock");
     EXPECT_TRUE(S_ISREG(st.st_mode));
     EXPECT_EQ(st.st_mode & 077, 0u) << "the lock file is private";
 
@@ -384,8 +384,9 @@ TEST(PlatformSingleInstance, RefusesUnsafeNamesAndLockFiles)
 {
     CTempDir tmp;
     CEnvVar env("PENDULON_RUNTIME_DIR", tmp.strPath());
-    ASSERT_EQ(symlink((tmp / "target").c_str(), (tmp / "Linked.lock").c_str()), 0);
-    ASSERT_EQ(mkdir((tmp / "Directory.lock").c_str(), 0700), 0);
+    ASSERT_EQ(mkdir((tmp / "pendulon-locks").c_str(), 0700), 0);
+    ASSERT_EQ(symlink((tmp / "target").c_str(), (tmp / "pendulon-locks/Linked.lock").c_str()), 0);
+    ASSERT_EQ(mkdir((tmp / "pendulon-locks/Directory.lock").c_str(), 0700), 0);
     for (const char* pszName : {"Linked", "Directory", "", "../PlatformTest", "a/b"}) {
         CSingleInstance lock;
         std::string strError;
