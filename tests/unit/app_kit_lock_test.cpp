@@ -122,14 +122,14 @@ TEST(AppKitLock, PendulonOnABoardNeitherWaitsForTheRealMachineNorIsStoppedByIt)
     ProgramResult result = RunProgram(dirs.strEnvironment() + strPendulon(), "--board demo -i p=0");
     EXPECT_EQ(result.nStatus, 0) << result.strErr;
 
-    // Another instance on the same board ends at once and without a word.
+    // Another instance on the same board ends at once, saying so.
     SetLockNamespace("demo");
     platform::CSingleInstance boardInstance;
     ASSERT_TRUE(boardInstance.bAcquire("Pendulon", strError)) << strError;
     SetLockNamespace(strOld);
     result = RunProgram(dirs.strEnvironment() + strPendulon(), "--board demo -i p=0");
     EXPECT_EQ(result.nStatus, 1);
-    EXPECT_EQ(result.strErr, "");
+    EXPECT_EQ(result.strErr, "pendulon: Pendulon is already running\n");
     ReleaseMutex(hReal);
     CloseHandle(hReal);
 }
