@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -162,6 +165,59 @@ TEST(CliTrace, TheEnvironmentSwitchesItOnAndNothingIsListedWithoutIt)
     ASSERT_EQ(run.result.nStatus, 0) << run.result.strErr;
     EXPECT_FALSE(run.record.Writes.empty());
     EXPECT_EQ(tracetest::Lines(run.result.strErr, "write "), std::vector<std::string>());
+}
+
+// The SMBus host controllers of a board file (their register blocks, named by their base,
+// in the order of the board's buses), and after them those the kit found where the board
+// emulates none, as the trace reports them ("SMBus: controller at 0x....").
+std::vector<tracetest::SMBusHost> BoardHosts(const std::filesystem::path& path, const std::string& strTrace)
+{
+    std::ifstream file(path);
+    const nlohmann::json board = nlohmann::json::parse(file);
+    std::vector<tracetest::SMBusHost> hosts;
+    for (const nlohmann::json& controller : board.value("smbus", nlohmann::json::array())) {
+        const nlohmann::json& base = controller["base"];
+        const uint32_t dwBase = base.is_string() ? uint32_t(std::stoul(base.get<std::string>(), nullptr, 0))
+                                                 : base.get<uint32_t>();
+        hosts.push_back({dwBase, dwBase ? 0x40u : 0u, kit::strSMBusController(dwBase)});
+    }
+    for (const std::string& strLine : tracetest::Lines(strTrace, "SMBus: controller at ")) {
+        const uint32_t dwBase = uint32_t(std::stoul(strLine.substr(21), nullptr, 16));
+        bool bKnown = false;
+        for (const tracetest::SMBusHost& host : hosts) bKnown = bKnown || host.dwBase == dwBase;
+        if (!bKnown) hosts.push_back({dwBase, 0x40, kit::strSMBusController(dwBase)});
+    }
+    return hosts;
+}
+
+TEST(CliTrace, EveryBoardsSetUpIsListed)
+{
+    CAppDirs dirs;
+    size_t nBoards = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(PENDULON_BOARDS_DIR)) {
+        if (entry.path().extension() != ".json") continue;
+        const std::string strBoard = entry.path().stem().string();
+        SCOPED_TRACE(strBoard);
+        dirs.vSetBoard(strBoard);
+        TracedRun run = RunTraced(dirs, "--board " + strBoard + " info");
+        ASSERT_EQ(run.result.nStatus, 0) << run.result.strErr;
+        vExpectEveryWriteListed(run, BoardHosts(entry.path(), run.result.strErr));
+        ++nBoards;
+    }
+    EXPECT_GE(nBoards, 17u);
+}
+
+TEST(CliTrace, AChipsetPLLsRegistersAreListed)
+{
+    // The nForce2's FSB PLL is taken over at its first read: programmed to the measured clock
+    // through configuration registers of the host bridge.
+    CAppDirs dirs;
+    dirs.vSetBoard("nforce2-ultra400");
+    TracedRun run = RunTraced(dirs, "--board nforce2-ultra400 pll read");
+    ASSERT_EQ(run.result.nStatus, 0) << run.result.strErr;
+    vExpectEveryWriteListed(run, BoardHosts(std::filesystem::path(PENDULON_BOARDS_DIR) / "nforce2-ultra400.json",
+                                            run.result.strErr));
+    EXPECT_EQ(tracetest::Lines(run.result.strErr, "write pci 00:00.0 0xa4.l ").size(), 64u) << run.result.strErr;
 }
 
 TEST(CliTrace, TheMultiplexerSwitchIsListedAroundTheTransaction)
