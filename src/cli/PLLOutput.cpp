@@ -10,6 +10,7 @@
 
 #include "cli/Numbers.h"
 #include "cli/SMBusOutput.h"
+#include "kit/Trace.h"
 #include "pll/ClockGenerator.h"
 #include "pll/PLLModels.h"
 
@@ -143,9 +144,21 @@ std::string strFormatVersion(const std::string& strVersion)
     return sz;
 }
 
+namespace {
+// The progress left its line open (the bar, or the walk's end without a terminal).
+bool s_bProgressLineOpen = false;
+}  // namespace
+
 void vPrintProgress(int32_t nStep, int32_t nTotal)
 {
     if (nTotal <= 0) return;
+    // With tracing on, the writes of the walk are listed on stderr between the steps: the
+    // progress is then a line of its own, so that every trace line starts one.
+    if (kit::bTraceEnabled()) {
+        if (nStep == nTotal) std::fprintf(stderr, "walked the FSB: %d steps, then the target\n", int(nTotal));
+        return;
+    }
+    s_bProgressLineOpen = true;
     // Without a terminal the bar would be one long line: only where the walk ends is shown.
     if (!isatty(STDERR_FILENO)) {
         if (nStep == nTotal) std::fprintf(stderr, "walked the FSB: %d steps, then the target", int(nTotal));
@@ -158,6 +171,10 @@ void vPrintProgress(int32_t nStep, int32_t nTotal)
     std::fflush(stderr);
 }
 
-void vEndProgress() { std::fputs("\n", stderr); }
+void vEndProgress()
+{
+    if (s_bProgressLineOpen) std::fputs("\n", stderr);
+    s_bProgressLineOpen = false;
+}
 
 }  // namespace cli

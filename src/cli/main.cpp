@@ -51,7 +51,8 @@ int main(int argc, char** argv)
     CLI::Option* pBoard = app.add_option("--board", options.strBoard,
                    "run on a simulated board (a name from the boards directory or a board file) "
                    "instead of this machine");
-    app.add_flag("--trace", options.bTrace, "print the driver's trace lines on stderr");
+    app.add_flag("--trace", options.bTrace,
+                 "print the driver's trace lines on stderr, with every hardware write (\"write ...\")");
     app.add_flag("--json", options.bJson, "print results as JSON");
     app.add_flag("-y,--yes", options.bYes, "do not ask before writing");
     app.add_flag("--force", options.bForce,

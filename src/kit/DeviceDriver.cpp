@@ -7,6 +7,8 @@
 
 #include "kit/DriverProtocol.h"
 #include "kit/Trace.h"
+#include "kit/WriteTrace.h"
+#include "platform/Processors.h"
 
 using kit::DebugTrace;
 
@@ -20,6 +22,10 @@ constexpr uint32_t WIN9X_DRIVER_VERSION = 293;
 // wProcessorArchitecture values of the native system.
 constexpr uint32_t PROCESSOR_ARCHITECTURE_INTEL = 0;
 constexpr uint32_t PROCESSOR_ARCHITECTURE_AMD64 = 9;
+// Configuration mechanism #1: the address port and the four data port bytes.
+constexpr uint32_t PCI_ADDRESS_PORT = 0xCF8;
+constexpr uint32_t PCI_DATA_PORT = 0xCFC;
+constexpr uint32_t PCI_CONFIG_ENABLE = 0x80000000;
 
 template <size_t N>
 void vCopy(char (&szTarget)[N], const char* pszSource)
@@ -203,8 +209,12 @@ uint32_t CDeviceDriver::bWriteMSR(uint32_t dwIndex, uint32_t dwHigh, uint32_t dw
 {
     const uint32_t adwIn[3] = {dwIndex, dwHigh, dwLow};
     uint32_t adwOut[2] = {0, 0};
-    if (!bRequest(driver::IOCTL_WRITE_MSR, adwIn, 12, adwOut, 8)) return 0;
-    return adwOut[0] == 0xFFFFFFFF ? 0 : 1;
+    const uint32_t bOk = bRequest(driver::IOCTL_WRITE_MSR, adwIn, 12, adwOut, 8) && adwOut[0] != 0xFFFFFFFF ? 1 : 0;
+    if (kit::bListWrites())
+        kit::vTraceWrite(kit::strMSRWriteLine(dwIndex, platform::Processors().nPinnedProcessor(),
+                                              uint64_t(dwHigh) << 32 | dwLow),
+                         bOk);
+    return bOk;
 }
 
 uint32_t CDeviceDriver::bReadPort(uint32_t dwCode, uint32_t dwPort, uint32_t& dwValue)
@@ -216,10 +226,32 @@ uint32_t CDeviceDriver::bReadPort(uint32_t dwCode, uint32_t dwPort, uint32_t& dw
     return 1;
 }
 
-uint32_t CDeviceDriver::bWritePort(uint32_t dwCode, uint32_t dwPort, uint32_t dwValue)
+uint32_t CDeviceDriver::bWritePort(uint32_t dwCode, uint32_t dwPort, uint32_t dwValue, unsigned nWidth)
 {
     const uint32_t adwIn[2] = {dwPort, dwValue};
-    return bRequest(dwCode, adwIn, 8, nullptr, 0) ? 1 : 0;
+    const uint32_t bOk = bRequest(dwCode, adwIn, 8, nullptr, 0) ? 1 : 0;
+    if (kit::bTraceEnabled()) vTracePortWrite(dwPort, nWidth, dwValue, bOk);
+    return bOk;
+}
+
+void CDeviceDriver::vTracePortWrite(uint32_t dwPort, unsigned nWidth, uint32_t dwValue, bool bOk)
+{
+    // An address put into 0xCF8 only selects the register the data ports reach; it is kept
+    // (also inside an SMBus transaction, whose controller may sit in configuration space) so
+    // that the data port write that follows is listed as the configuration write it is.
+    if (dwPort == PCI_ADDRESS_PORT && nWidth == 4) {
+        m_dwTracedConfigAddress = bOk ? dwValue : 0;
+        return;
+    }
+    if (!kit::bListWrites()) return;
+    const uint32_t dwAddress = m_dwTracedConfigAddress;
+    if (dwPort >= PCI_DATA_PORT && dwPort + nWidth <= PCI_DATA_PORT + 4 && (dwAddress & PCI_CONFIG_ENABLE)) {
+        kit::vTraceWrite(kit::strConfigWriteLine(dwAddress >> 16 & 0xFF, dwAddress >> 11 & 31, dwAddress >> 8 & 7,
+                                                 (dwAddress & 0xFC) + (dwPort - PCI_DATA_PORT), nWidth, dwValue),
+                         bOk);
+        return;
+    }
+    kit::vTraceWrite(kit::strPortWriteLine(dwPort, nWidth, dwValue), bOk);
 }
 
 uint32_t CDeviceDriver::bReadPortByte(uint32_t dwPort, uint8_t& bValue)
@@ -245,17 +277,17 @@ uint32_t CDeviceDriver::bReadPortDword(uint32_t dwPort, uint32_t& dwValue)
 
 uint32_t CDeviceDriver::bWritePortByte(uint32_t dwPort, uint32_t dwValue)
 {
-    return bWritePort(driver::IOCTL_WRITE_PORT_BYTE, dwPort, dwValue & 0xFF);
+    return bWritePort(driver::IOCTL_WRITE_PORT_BYTE, dwPort, dwValue & 0xFF, 1);
 }
 
 uint32_t CDeviceDriver::bWritePortWord(uint32_t dwPort, uint32_t dwValue)
 {
-    return bWritePort(driver::IOCTL_WRITE_PORT_WORD, dwPort, dwValue & 0xFFFF);
+    return bWritePort(driver::IOCTL_WRITE_PORT_WORD, dwPort, dwValue & 0xFFFF, 2);
 }
 
 uint32_t CDeviceDriver::bWritePortDword(uint32_t dwPort, uint32_t dwValue)
 {
-    return bWritePort(driver::IOCTL_WRITE_PORT_DWORD, dwPort, dwValue);
+    return bWritePort(driver::IOCTL_WRITE_PORT_DWORD, dwPort, dwValue, 4);
 }
 
 uint32_t CDeviceDriver::bReadPhysicalMemory(uint32_t dwAddress, uint32_t dwCount, void* pBuffer)
@@ -267,7 +299,9 @@ uint32_t CDeviceDriver::bReadPhysicalMemory(uint32_t dwAddress, uint32_t dwCount
 uint32_t CDeviceDriver::bWritePhysicalMemoryDword(uint32_t dwAddress, uint32_t dwValue)
 {
     const uint32_t adwIn[2] = {dwAddress, dwValue};
-    return bRequest(driver::IOCTL_WRITE_PHYSICAL_DWORD, adwIn, 8, nullptr, 0) ? 1 : 0;
+    const uint32_t bOk = bRequest(driver::IOCTL_WRITE_PHYSICAL_DWORD, adwIn, 8, nullptr, 0) ? 1 : 0;
+    if (kit::bListWrites()) kit::vTraceWrite(kit::strMemoryWriteLine(dwAddress, dwValue), bOk);
+    return bOk;
 }
 
 double CDeviceDriver::fMeasurePMTimerFrequency(uint32_t dwPort)

@@ -68,9 +68,14 @@ private:
     bool bRequest(uint32_t dwCode, const void* pIn, uint32_t nIn, void* pOut, uint32_t nOut);
     bool bPrepareDevice();
     uint32_t bReadPort(uint32_t dwCode, uint32_t dwPort, uint32_t& dwValue);
-    uint32_t bWritePort(uint32_t dwCode, uint32_t dwPort, uint32_t dwValue);
+    uint32_t bWritePort(uint32_t dwCode, uint32_t dwPort, uint32_t dwValue, unsigned nWidth);
+    // Lists a port write in the trace (tracing is on): a configuration write when it goes to
+    // the data ports after an address was put into 0xCF8, nothing for the address itself.
+    void vTracePortWrite(uint32_t dwPort, unsigned nWidth, uint32_t dwValue, bool bOk);
 
     std::unique_ptr<CAccessDevice> m_pAccess;
     bool m_bPrepared = false;
     std::string m_strError;
+    // The configuration address last put into 0xCF8 while tracing (0: none known).
+    uint32_t m_dwTracedConfigAddress = 0;
 };

@@ -1,7 +1,10 @@
 #include "sim/SimAccessDevice.h"
 
+#include <cstdlib>
+
 #include "platform/Clock.h"
 #include "platform/Processors.h"
+#include "sim/RecordFile.h"
 
 namespace sim {
 
@@ -28,6 +31,8 @@ void CSimAccessDevice::vRelease()
 {
     if (!m_bInstalled)
         return;
+    if (const char* pszRecord = std::getenv(SIM_RECORD_VARIABLE); pszRecord && *pszRecord)
+        bAppendRecord(*m_pBoard, pszRecord);
     // Put the real ones back only where this board's are still in force: another device
     // prepared since then keeps its own.
     if (&platform::Clock() == &m_pBoard->Clock())

@@ -1,7 +1,8 @@
 #pragma once
 // The "sim" access device: answers the driver's requests from a simulated board. Preparing
 // it installs the board's clock and processors in the platform layer, releasing it (or
-// destroying it) puts the real ones back.
+// destroying it) puts the real ones back, and appends the board's record to the file
+// PENDULON_SIM_RECORD names, if it names one (sim/RecordFile.h).
 #include <memory>
 
 #include "kit/AccessDevice.h"

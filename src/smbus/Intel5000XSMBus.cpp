@@ -1,5 +1,7 @@
 #include "smbus/Intel5000XSMBus.h"
 
+#include <cstdio>
+
 #include "kit/IOSpace.h"
 #include "kit/PCIConfig.h"
 #include "platform/Clock.h"
@@ -34,6 +36,13 @@ Intel_5000X_SMBusIOSpace::Intel_5000X_SMBusIOSpace(uint8_t bBus, uint8_t bDevice
       m_bDevice(bDevice),
       m_bFunction(bFunction)
 {
+}
+
+std::string Intel_5000X_SMBusIOSpace::strTraceName() const
+{
+    char sz[16];
+    std::snprintf(sz, sizeof sz, "%02x:%02x.%x", m_bBus, m_bDevice & 31, m_bFunction & 7);
+    return sz;
 }
 
 uint16_t Intel_5000X_SMBusIOSpace::wReadStatus()

@@ -21,6 +21,8 @@ public:
 
     uint32_t HostReadByte(uint8_t nAddress, uint8_t bCommand, uint8_t& bValue) override;
     uint32_t HostWriteByte(uint8_t nAddress, uint8_t bCommand, uint8_t bValue) override;
+    // The controller has no I/O base: the write trace names it by its branch function.
+    std::string strTraceName() const override;
 
     CPCIIOSpace* m_pPCISpace;  // the kit's PCI configuration space, not owned
     int32_t m_nWaitLimit;      // milliseconds any one wait of a transaction may take

@@ -1,6 +1,7 @@
 #include "smbus/SMBusIOSpace.h"
 
 #include "kit/ORVEXSDK.h"
+#include "kit/WriteTrace.h"
 #include "smbus/SMBusInterface.h"
 
 namespace {
@@ -110,9 +111,12 @@ uint32_t CSMBusIOSpace::RestoreChannel()
     return 1;
 }
 
+std::string CSMBusIOSpace::strTraceName() const { return kit::strSMBusController(m_dwBase); }
+
 uint32_t CSMBusIOSpace::SMBusReadByte(uint8_t nChannel, uint8_t nAddress, uint8_t bCommand, uint8_t& bValue)
 {
     CTransaction transaction(*this, nChannel);
+    kit::CTransactionWrites mechanics;
     return HostReadByte(nAddress, bCommand, bValue);
 }
 
@@ -120,31 +124,58 @@ uint32_t CSMBusIOSpace::SMBusReadWord(uint8_t nChannel, uint8_t nAddress, uint8_
                                       uint8_t& bData1)
 {
     CTransaction transaction(*this, nChannel);
+    kit::CTransactionWrites mechanics;
     return HostReadWord(nAddress, bCommand, bData0, bData1);
 }
 
 int32_t CSMBusIOSpace::SMBusBlockRead(uint8_t nChannel, uint8_t nAddress, uint8_t bCommand, uint8_t* pBuffer)
 {
     CTransaction transaction(*this, nChannel);
+    kit::CTransactionWrites mechanics;
     return HostBlockRead(nAddress, bCommand, pBuffer);
 }
 
+// A write is listed after its transaction, before the channel is switched back: the
+// trace shows them in the order the machine saw them.
 uint32_t CSMBusIOSpace::SMBusWriteByte(uint8_t nChannel, uint8_t nAddress, uint8_t bCommand, uint8_t bValue)
 {
     CTransaction transaction(*this, nChannel);
-    return HostWriteByte(nAddress, bCommand, bValue);
+    uint32_t dwResult;
+    {
+        kit::CTransactionWrites mechanics;
+        dwResult = HostWriteByte(nAddress, bCommand, bValue);
+    }
+    if (kit::bListWrites())
+        kit::vTraceWrite(kit::strSMBusByteWriteLine(strTraceName(), nAddress, bCommand, bValue), dwResult != 0);
+    return dwResult;
 }
 
 uint32_t CSMBusIOSpace::SMBusWriteWord(uint8_t nChannel, uint8_t nAddress, uint8_t bCommand, uint8_t bData0,
                                        uint8_t bData1)
 {
     CTransaction transaction(*this, nChannel);
-    return HostWriteWord(nAddress, bCommand, bData0, bData1);
+    uint32_t dwResult;
+    {
+        kit::CTransactionWrites mechanics;
+        dwResult = HostWriteWord(nAddress, bCommand, bData0, bData1);
+    }
+    if (kit::bListWrites())
+        kit::vTraceWrite(kit::strSMBusWordWriteLine(strTraceName(), nAddress, bCommand, bData0, bData1), dwResult != 0);
+    return dwResult;
 }
 
 int32_t CSMBusIOSpace::SMBusBlockWrite(uint8_t nChannel, uint8_t nAddress, uint8_t bCommand, const uint8_t* pBuffer,
                                        int32_t nCount)
 {
     CTransaction transaction(*this, nChannel);
-    return HostBlockWrite(nAddress, bCommand, pBuffer, nCount);
+    int32_t nResult;
+    {
+        kit::CTransactionWrites mechanics;
+        nResult = HostBlockWrite(nAddress, bCommand, pBuffer, nCount);
+    }
+    // Fewer bytes written than asked for (or none, -1) is a failed write.
+    if (kit::bListWrites())
+        kit::vTraceWrite(kit::strSMBusBlockWriteLine(strTraceName(), nAddress, bCommand, pBuffer, nCount),
+                         nResult == nCount);
+    return nResult;
 }

@@ -4,6 +4,7 @@
 // use only the locked transactions: they hold the controller lock "Access_SMBUS.HTP.Method"
 // for the whole of the multiplexer switch, the transaction and the switch back.
 #include <cstdint>
+#include <string>
 
 #include "kit/IOSpace.h"
 
@@ -55,8 +56,13 @@ public:
     virtual uint32_t SelectChannel(uint8_t nChannel);
     virtual uint32_t RestoreChannel();
 
+    // How the write trace names the controller: its I/O base ("0x0400").
+    virtual std::string strTraceName() const;
+
     // The locked transactions: wait for the controller lock (no time-out), select the
-    // channel, run the Host... transaction, restore the channel, release the lock.
+    // channel, run the Host... transaction, restore the channel, release the lock. With
+    // tracing on, the controller's register writes inside the transaction are not listed;
+    // a transaction that writes to a device is listed once, as it ends.
     uint32_t SMBusReadByte(uint8_t nChannel, uint8_t nAddress, uint8_t bCommand, uint8_t& bValue);
     uint32_t SMBusReadWord(uint8_t nChannel, uint8_t nAddress, uint8_t bCommand, uint8_t& bData0, uint8_t& bData1);
     int32_t SMBusBlockRead(uint8_t nChannel, uint8_t nAddress, uint8_t bCommand, uint8_t* pBuffer);
