@@ -3,6 +3,7 @@
 // on its SMBus (written to a file by the board as the program ends).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -213,11 +214,47 @@ TEST(CliTrace, AChipsetPLLsRegistersAreListed)
     // through configuration registers of the host bridge.
     CAppDirs dirs;
     dirs.vSetBoard("nforce2-ultra400");
-    TracedRun run = RunTraced(dirs, "--board nforce2-ultra400 pll read");
+    TracedRun run = RunTraced(dirs, "--board nforce2-ultra400 -y pll read");
     ASSERT_EQ(run.result.nStatus, 0) << run.result.strErr;
     vExpectEveryWriteListed(run, BoardHosts(std::filesystem::path(PENDULON_BOARDS_DIR) / "nforce2-ultra400.json",
                                             run.result.strErr));
     EXPECT_EQ(tracetest::Lines(run.result.strErr, "write pci 00:00.0 0xa4.l ").size(), 64u) << run.result.strErr;
+}
+
+TEST(CliTrace, AReadThatWouldTakeTheChipOverWritesNothingUnasked)
+{
+    // Without -y and without a terminal, pll read on the nForce2 makes no write that info,
+    // which only reads, does not make too.
+    CAppDirs dirs;
+    dirs.vSetBoard("nforce2-ultra400");
+    const TracedRun info = RunTraced(dirs, "--board nforce2-ultra400 info");
+    ASSERT_EQ(info.result.nStatus, 0) << info.result.strErr;
+    const TracedRun read = RunTraced(dirs, "--board nforce2-ultra400 pll read");
+    EXPECT_EQ(read.result.nStatus, 2);
+    EXPECT_NE(read.result.strErr.find("take the nForce2 FSB PLL over"), std::string::npos) << read.result.strErr;
+    const std::vector<std::string> infoWrites = tracetest::Lines(info.result.strErr, "write ");
+    for (const std::string& strLine : tracetest::Lines(read.result.strErr, "write "))
+        EXPECT_NE(std::find(infoWrites.begin(), infoWrites.end(), strLine), infoWrites.end()) << strLine;
+    EXPECT_TRUE(tracetest::Lines(read.result.strErr, "write pci 00:00.0 0xa").empty()) << read.result.strErr;
+}
+
+TEST(CliTrace, BadInputTouchesNothing)
+{
+    // Refused with exit status 2 before the kit is built: not one write, not even the kit's
+    // own set-up.
+    CAppDirs dirs;
+    for (const char* pszArguments : {
+             "--board demo -y pll set 2666 --model \"ICS 951462\"",
+             "--board demo -y pll preset 3 --model \"ICS 951462\"",
+             "--board demo -y pll set 200",
+             "--board demo smbus scan --channel 1",
+             "--board demo pll set 200 --model \"ICS 951462\"",
+             "--board demo raw port 80 =55",
+         }) {
+        const TracedRun run = RunTraced(dirs, pszArguments);
+        EXPECT_EQ(run.result.nStatus, 2) << pszArguments << ": " << run.result.strErr;
+        EXPECT_TRUE(tracetest::Lines(run.result.strErr, "write ").empty()) << pszArguments << ": " << run.result.strErr;
+    }
 }
 
 TEST(CliTrace, TheMultiplexerSwitchIsListedAroundTheTransaction)
