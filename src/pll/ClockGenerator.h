@@ -44,7 +44,8 @@ public:
     virtual uint32_t bPreviewClocks(CFrequencySet&) { return 0; }
     // Reads the chip into the image and decodes it into the set. The base only reads.
     virtual uint32_t bReadClocks(CFrequencySet& set);
-    // Walks the FSB, then the GSB, to the target in steps; always 1.
+    // Walks the FSB, then the GSB, to the target in steps; 1, or 0 (nothing written) when a
+    // clock to walk from or to is not finite or lies farther away than any chip could span.
     virtual uint32_t bApplyClocks(const CFrequencySet& target, PLL_PROGRESS pfnProgress);
 
     uint8_t m_abRegisters[256] = {};
