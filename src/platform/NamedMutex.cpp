@@ -143,6 +143,12 @@ public:
         return true;
     }
 
+    size_t nHandles()
+    {
+        std::lock_guard<std::mutex> lock(m_Lock);
+        return m_Handles.size();
+    }
+
 private:
     std::mutex m_Lock;
     std::unordered_map<std::string, std::shared_ptr<CMutexState>> m_Named;
@@ -240,6 +246,11 @@ bool ReleaseMutex(HMUTEX hMutex)
 bool CloseHandle(HMUTEX hMutex)
 {
     return Registry().bClose(hMutex);
+}
+
+size_t nOpenMutexHandles()
+{
+    return Registry().nHandles();
 }
 
 }  // namespace platform

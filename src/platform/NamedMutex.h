@@ -3,6 +3,7 @@
 // recursive for its owner, a wait can time out, and a mutex whose owning thread ended while
 // holding it is "abandoned": the next waiter receives it together with WAIT_ABANDONED.
 // Handles with the same name share one mutex; a mutex lives while any handle to it is open.
+#include <cstddef>
 #include <cstdint>
 
 namespace platform {
@@ -34,5 +35,8 @@ bool ReleaseMutex(HMUTEX hMutex);
 // Closes the handle (false for a null or already closed handle). Ownership held by the calling thread is not released by closing (as on
 // Windows the mutex stays owned until its owner releases it or ends).
 bool CloseHandle(HMUTEX hMutex);
+
+// The mutex handles this process has open, for tests that look for a lock left open.
+size_t nOpenMutexHandles();
 
 }  // namespace platform
