@@ -215,6 +215,12 @@ public:
         return true;
     }
 
+    size_t nHandles()
+    {
+        std::lock_guard<std::mutex> lock(m_Lock);
+        return m_Handles.size();
+    }
+
 private:
     std::mutex m_Lock;
     std::unordered_map<std::string, std::weak_ptr<CMutexState>> m_Named;
@@ -378,6 +384,11 @@ bool CloseHandle(HMUTEX hMutex)
 std::string strLastLockError()
 {
     return t_szLastLockError;
+}
+
+size_t nOpenMutexHandles()
+{
+    return Registry().nHandles();
 }
 
 }  // namespace platform

@@ -9,6 +9,7 @@
 // same lock namespace (platform/LockDirectory.h) takes turns with this one, and a process
 // that ends or is killed while holding one leaves it abandoned. Unnamed mutexes are the
 // process's own.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -50,5 +51,8 @@ std::string strLastLockError();
 // Closes the handle (false for a null or already closed handle). Ownership held by the calling thread is not released by closing (as on
 // Windows the mutex stays owned until its owner releases it or ends).
 bool CloseHandle(HMUTEX hMutex);
+
+// The mutex handles this process has open, for tests that look for a lock left open.
+size_t nOpenMutexHandles();
 
 }  // namespace platform

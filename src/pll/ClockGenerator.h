@@ -29,7 +29,8 @@ enum : int32_t {
 typedef void (*PLL_PROGRESS)(int32_t nStep, int32_t nTotal);
 
 // How many writes the gradual walk from fFrom to fTo in steps of fStep makes: the steps on
-// the way, then the target itself (an unchanged clock is written once).
+// the way, then the target itself (an unchanged clock is written once); 0 for a walk that is
+// refused.
 int32_t nWalkWrites(float fFrom, float fTo, float fStep);
 
 class CClockGenerator {
@@ -49,7 +50,8 @@ public:
     virtual uint32_t bPreviewClocks(CFrequencySet&) { return 0; }
     // Reads the chip into the image and decodes it into the set. The base only reads.
     virtual uint32_t bReadClocks(CFrequencySet& set);
-    // Walks the FSB, then the GSB, to the target in steps; always 1.
+    // Walks the FSB, then the GSB, to the target in steps; 1, or 0 (nothing written) when a
+    // clock to walk from or to is not finite or lies farther away than any chip could span.
     virtual uint32_t bApplyClocks(const CFrequencySet& target, PLL_PROGRESS pfnProgress);
     // What the next read writes to the hardware beyond what reading needs (a byte-count
     // repair is part of reading), for the question asked before it: "" for nearly every chip.

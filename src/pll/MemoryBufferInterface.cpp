@@ -33,12 +33,16 @@ uint32_t CMemoryBufferInterface::Init()
 {
     if (!m_hMutex) m_hMutex = platform::CreateMutexA(false, MEMORY_BUFFER_INTERFACE_MUTEX);
     CSMBusInterface* pSMBus = ORVEXSDK::Instance()->m_pSMBusInterface;
-    if (!pSMBus) return 0;
-    CSMBusDevice* pDevice = pSMBus->FindSMBusDevice(MEMORY_BUFFER_SMBUS_ADDRESS);
-    if (!pDevice || !pDevice->m_pIOSpace) return 0;
+    CSMBusDevice* pDevice = pSMBus ? pSMBus->FindSMBusDevice(MEMORY_BUFFER_SMBUS_ADDRESS) : nullptr;
     uint8_t abBlock[256] = {};
-    int32_t nCount = pDevice->m_pIOSpace->SMBusBlockRead(pDevice->m_nChannel, pDevice->m_nAddress, 0, abBlock);
-    if (nCount < MIN_IDENTIFY_BYTES || (abBlock[REG_IDENTITY] & 0x0F) != 1) return 0;
+    int32_t nCount = pDevice && pDevice->m_pIOSpace
+                         ? pDevice->m_pIOSpace->SMBusBlockRead(pDevice->m_nChannel, pDevice->m_nAddress, 0, abBlock)
+                         : 0;
+    if (nCount < MIN_IDENTIFY_BYTES || (abBlock[REG_IDENTITY] & 0x0F) != 1) {
+        // No memory buffer: the lock is not kept.
+        Close();
+        return 0;
+    }
     delete m_pCommandSet;
     m_pCommandSet = new CSMBusICCommandSet(pDevice->m_pIOSpace, pDevice->m_nChannel, pDevice->m_nAddress);
     delete m_pMemoryBuffer;

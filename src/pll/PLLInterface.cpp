@@ -65,9 +65,12 @@ uint32_t CPLLInterface::Init()
         if (dwChipsetPLL && SelectPLL(dwChipsetPLL)) return 1;
     }
     CSMBusInterface* pSMBus = pKit->m_pSMBusInterface;
-    if (!pSMBus) return 0;
-    CSMBusDevice* pDevice = pSMBus->FindSMBusDevice(PLL_SMBUS_ADDRESS);
-    if (!pDevice) return 0;
+    CSMBusDevice* pDevice = pSMBus ? pSMBus->FindSMBusDevice(PLL_SMBUS_ADDRESS) : nullptr;
+    if (!pDevice) {
+        // Nothing to drive: the lock is not kept.
+        Close();
+        return 0;
+    }
     delete m_pCommandSet;
     m_pCommandSet = new CSMBusICCommandSet(pDevice->m_pIOSpace, pDevice->m_nChannel, pDevice->m_nAddress);
     return 1;

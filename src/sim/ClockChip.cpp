@@ -71,6 +71,19 @@ bool CClockChip::bBlockWrite(uint8_t bCommand, const uint8_t* pData, uint8_t nCo
     return true;
 }
 
+void CClockChip::vConnect(const ClockChipBoardLink& link)
+{
+    m_Link = link;
+    if (link.pProcessors) vPowerOn(double(link.pProcessors->qwBusHzLocked()) / 1e6);
+}
+
+unsigned CClockChip::nNearestDivider(double dVCO, double dClock, unsigned nDefault)
+{
+    if (!(dVCO > 0) || !(dClock > 0) || !std::isfinite(dVCO) || !std::isfinite(dClock)) return nDefault;
+    const double dDivider = std::round(dVCO / dClock);
+    return dDivider < 1 ? 1 : dDivider > 4096 ? 4096 : unsigned(dDivider);
+}
+
 void CClockChip::vStore(uint8_t nRegister, uint8_t bValue)
 {
     if (!bWritable(nRegister)) {

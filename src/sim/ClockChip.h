@@ -63,8 +63,13 @@ public:
     virtual double dGSBMHz() const { return -1.0; }
     virtual double dPCIMHz() const { return -1.0; }
 
-    // Called by the board once it is built (with the board lock not yet in use).
-    void vConnect(const ClockChipBoardLink& link) { m_Link = link; }
+    // Called by the board once it is built (with the board lock not yet in use); hands the
+    // chip the bus clock the processors run on at power-on (vPowerOn).
+    void vConnect(const ClockChipBoardLink& link);
+    // The bus clock the board runs on at power-on, in MHz. A part whose CPU output divider no
+    // register shows has it strapped by the board's frequency-select pins: it takes the
+    // divider that gives this clock from its power-on VCO. The base has no such divider.
+    virtual void vPowerOn(double /*dBusMHz*/) {}
 
     // For tests: the registers as they are, and the number of writes the gating swallowed.
     const std::array<uint8_t, 256>& Registers() const { return m_Registers; }
@@ -75,6 +80,9 @@ protected:
     // programming-enable bit clear). The base takes every write.
     virtual bool bWritable(uint8_t) const { return true; }
     uint8_t bRegister(unsigned nIndex) const { return m_Registers[nIndex & 0xFF]; }
+    // The whole divider that brings dVCO nearest to dClock (at least 1); nDefault when either
+    // is not known.
+    static unsigned nNearestDivider(double dVCO, double dClock, unsigned nDefault);
 
     ClockChipTraits m_Traits;
 

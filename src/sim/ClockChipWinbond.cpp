@@ -6,7 +6,10 @@
 // 2, 3, 4 or 5 (bits 1..0 of register 12), AGP by 5, 6, 7, 8, 10 or 12 (bits 6..4) unless
 // bits 1..0 of register 4 pick one of four fixed AGP clocks (bits 1..0 of register 7).
 // W83195BG-101: 6-bit M, N bits 8 and 9 in bits 7 and 6 of register 8 and bit 10 in bit 6 of
-// register 13; the CPU clock is the VCO divided by 4; PCI-E runs at 100 MHz, PCI at 33.3.
+// register 13; the CPU clock is the VCO divided by a divider that no register shows: the
+// board's frequency-select straps choose it at power-on, together with the power-on PLL
+// setting, so it is the one that gives the board's bus clock from the power-on VCO (4 on a
+// chip that is not on a board). PCI-E runs at 100 MHz, PCI at 33.3.
 #include <array>
 #include <memory>
 
@@ -71,14 +74,24 @@ class CW83195Chip : public CWinbondChip {
 public:
     using CWinbondChip::CWinbondChip;
 
+    void vPowerOn(double dBusMHz) override { m_nCPUDivider = nNearestDivider(dVCO(), dBusMHz, 4); }
     double dFSBMHz() const override
     {
-        unsigned nM = bPLL(8) & 0x3F;
-        unsigned nN = bPLL(9) | ((bPLL(8) & 0x80) << 1) | ((bPLL(8) & 0x40) << 3) | ((bPLL(13) & 0x40) << 4);
-        return nM ? CRYSTAL_MHZ * (nN + 4) / nM / 4 : -1.0;
+        double d = dVCO();
+        return d > 0 ? d / m_nCPUDivider : -1.0;
     }
     double dGSBMHz() const override { return 100.0; }
     double dPCIMHz() const override { return 100.0 / 3; }
+
+private:
+    double dVCO() const
+    {
+        unsigned nM = bPLL(8) & 0x3F;
+        unsigned nN = bPLL(9) | ((bPLL(8) & 0x80) << 1) | ((bPLL(8) & 0x40) << 3) | ((bPLL(13) & 0x40) << 4);
+        return nM ? CRYSTAL_MHZ * (nN + 4) / nM : -1.0;
+    }
+
+    unsigned m_nCPUDivider = 4;  // strapped
 };
 
 }  // namespace

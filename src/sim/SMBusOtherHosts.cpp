@@ -101,12 +101,16 @@ private:
     DecodeRule m_Rule;
 };
 
+bool bAddPortHost(SMBusHostContext& context, std::unique_ptr<CPortHandler> pHost, std::string& strError)
+{
+    return context.Ports.bAdd(std::make_unique<CDecodedPorts>(std::move(pHost), context.Pci, Rule(context.Config)),
+                              strError);
+}
+
 template <typename THost>
 bool bBuildPortHost(SMBusHostContext& context, std::string& strError)
 {
-    auto pHost = std::make_unique<THost>(context.Config.wBase, context.pBus);
-    return context.Ports.bAdd(std::make_unique<CDecodedPorts>(std::move(pHost), context.Pci, Rule(context.Config)),
-                              strError);
+    return bAddPortHost(context, std::make_unique<THost>(context.Config.wBase, context.pBus), strError);
 }
 
 }  // namespace
@@ -118,7 +122,9 @@ bool bBuildViaHost(SMBusHostContext& context, std::string& strError)
 
 bool bBuildSiSHost(SMBusHostContext& context, std::string& strError)
 {
-    return bBuildPortHost<CSiSSMBusHost>(context, strError);
+    auto pHost = std::make_unique<CSiSSMBusHost>(context.Config.wBase, context.pBus);
+    pHost->vSetChunksAfterLast(uint32_t(qwOption(context.Config, "chunks_after_last", 0)));
+    return bAddPortHost(context, std::move(pHost), strError);
 }
 
 bool bBuildAliM1563Host(SMBusHostContext& context, std::string& strError)

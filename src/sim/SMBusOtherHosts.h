@@ -12,6 +12,8 @@
 //                       the ports answer only while the byte at enable_reg has a bit of
 //                       enable_mask set (the host enable bit of the family)
 //   channel             5000X: the FB-DIMM channel of the branch device, 0 or 1
+//   chunks_after_last   SiS: a faulty host that asks for this many chunks more after the
+//                       last one of a block write before it completes (default 0)
 #include <string>
 
 #include "sim/SMBusBoard.h"

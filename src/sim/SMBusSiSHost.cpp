@@ -81,6 +81,10 @@ void CSiSSMBusHost::vUpdate(uint64_t qwNow)
         } else if (m_nDone < m_nBlockLength) {
             m_bChunkHeld = true;  // the writer loads the next chunk and writes chunk ready back
             m_bStatus |= STATUS_CHUNK;
+        } else if (m_eJob == EJob::BlockWrite && m_nExtraLeft > 0) {
+            --m_nExtraLeft;  // the faulty host asks for a chunk the block does not have
+            m_bChunkHeld = true;
+            m_bStatus |= STATUS_CHUNK;
         } else {
             vEnd(STATUS_COMPLETION);
         }
@@ -92,6 +96,13 @@ void CSiSSMBusHost::vUpdate(uint64_t qwNow)
 
 void CSiSSMBusHost::vNextChunk(uint64_t qwNow)
 {
+    if (m_eJob == EJob::BlockWrite && m_nDone >= m_nBlockLength) {
+        // The faulty host after the last byte: an empty chunk, then chunk ready once more.
+        m_nChunk = 0;
+        m_bEndStatus = STATUS_COMPLETION;
+        m_Cycle.vStart(qwNow, CSMBusBus::qwWireNs(1, 0), false);
+        return;
+    }
     const size_t nLeft = m_nBlockLength - m_nDone;
     m_nChunk = nLeft < CHUNK ? nLeft : CHUNK;
     if (m_eJob == EJob::BlockWrite) {
@@ -154,6 +165,7 @@ void CSiSSMBusHost::vStart(uint8_t bCode, uint64_t qwNow)
         } else {
             m_eJob = EJob::BlockWrite;
             m_nBlockLength = m_bCount > 32 ? 32 : m_bCount;
+            m_nExtraLeft = m_nChunksAfterLast;
             eStatus = m_pBus->eAddressAnswer(nTarget);
             if (eStatus == SMBusStatus::Ok) {
                 // Address, command and count go out; the first chunk follows.

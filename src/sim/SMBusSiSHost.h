@@ -5,7 +5,8 @@
 // transfer; 0x12 byte data, 0x13 word data, 0x15 block start one), address 0x04, command
 // 0x05, block count 0x07, data 0x08..0x0F. A block passes through the data registers eight
 // bytes at a time: after each chunk the host sets chunk ready and holds the bus until
-// software writes that bit back; after the last chunk it completes.
+// software writes that bit back; after the last chunk it completes (a faulty one, on request,
+// asks for chunks the block does not have first).
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -25,6 +26,9 @@ public:
 
     CSiSSMBusHost(uint16_t wBase, std::shared_ptr<CSMBusBus> pBus);
 
+    // A faulty host: after the last chunk of a block write it sets chunk ready nExtra times
+    // more before it completes (the block itself has gone out whole).
+    void vSetChunksAfterLast(uint32_t nExtra) { m_nChunksAfterLast = nExtra; }
 
 private:
     enum class EJob : uint8_t { None, Data, BlockRead, BlockWrite };
@@ -55,6 +59,8 @@ private:
     size_t m_nBlockLength = 0;     // bytes the block has (the count)
     size_t m_nDone = 0;            // bytes through the data registers so far
     size_t m_nChunk = 0;           // bytes in the chunk on the wire
+    uint32_t m_nChunksAfterLast = 0;  // the fault: extra chunk requests per block write
+    uint32_t m_nExtraLeft = 0;        // of them, still to come in the block under way
 };
 
 }  // namespace sim

@@ -8,6 +8,8 @@ CICInterface::CICInterface() : CInterface(INTERFACE_IC), m_pCommandSet(nullptr),
 
 CICInterface::~CICInterface()
 {
+    // The lock goes with the interface, whether it ever started or not.
+    CICInterface::Close();
     delete m_pCommandSet;
     m_pCommandSet = nullptr;
 }

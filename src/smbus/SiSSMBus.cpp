@@ -177,12 +177,24 @@ int32_t SiS_SMBusIOSpace::HostBlockWrite(uint8_t nAddress, uint8_t bCommand, con
         return 0;
     platform::Sleep(POLL_MS);
     int32_t nInFlight = nHanded;  // bytes handed over whose chunk has not been taken yet
+    int32_t nAfterLast = 0;       // chunk-ready signals with no byte left to hand over
     for (;;) {
         uint8_t bStatus = 0;
         if (!bWaitChunk(bStatus))
             return nHanded - nInFlight;  // the chunk under way did not go out
         if (!(bStatus & STATUS_CHUNK))
             return nHanded;  // completion: every byte went out
+        if (nHanded == nCount) {
+            // The host asks for more than the block holds. It is released again, as many
+            // times as a wait may poll; a host that still does not complete is killed, and
+            // the block counts as ended without its last chunk.
+            if (nAfterLast++ >= m_nTimeout) {
+                WriteByte(REG_HOST_CONTROL, HOST_KILL);
+                return nHanded - nInFlight;
+            }
+            WriteByte(REG_STATUS, STATUS_CHUNK);
+            continue;
+        }
         int32_t nChunk = 0;
         for (; nChunk < CHUNK && nHanded < nCount; ++nChunk, ++nHanded)
             WriteByte(uint8_t(REG_DATA + nChunk), pBuffer[nHanded]);

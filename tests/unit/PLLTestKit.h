@@ -4,9 +4,11 @@
 // board's SMBus transactions and its processors' bus clock.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ChipsetTestKit.h"
@@ -76,6 +78,35 @@ inline json& SMBusDevice(json& board, const std::string& strAddress)
     ADD_FAILURE() << "the board has no SMBus device at " << strAddress;
     static json none;
     return none;
+}
+
+// Registers from register 0 on as the board file writes them.
+inline std::string strHex(const std::vector<std::pair<int, uint8_t>>& registers)
+{
+    std::vector<uint8_t> bytes;
+    for (const auto& [nRegister, bValue] : registers) {
+        if (bytes.size() <= size_t(nRegister)) bytes.resize(size_t(nRegister) + 1, 0);
+        bytes[size_t(nRegister)] = bValue;
+    }
+    std::string strText;
+    for (uint8_t b : bytes) {
+        char sz[4];
+        std::snprintf(sz, sizeof(sz), "%02x ", b);
+        strText += sz;
+    }
+    return strText.substr(0, strText.size() - 1);
+}
+
+// The demo board with another chip model at 0x69 and, when fBusMHz > 0, another bus clock.
+inline json BoardWith(const char* pszModel, const std::vector<std::pair<int, uint8_t>>& registers,
+                      double fBusMHz = -1)
+{
+    json board = chipsettest::BoardJson("demo");
+    json& device = SMBusDevice(board, "0x69");
+    device["model"] = pszModel;
+    device["hex"] = strHex(registers);
+    if (fBusMHz > 0) board["clock"]["bus_mhz"] = fBusMHz;
+    return board;
 }
 
 }  // namespace plltest

@@ -13,35 +13,10 @@
 
 namespace {
 
+using plltest::BoardWith;
 using plltest::CPLLKit;
+using plltest::strHex;
 using json = nlohmann::json;
-
-// Registers from register 0 on as the board file writes them.
-std::string strHex(const std::vector<std::pair<int, uint8_t>>& registers)
-{
-    std::vector<uint8_t> bytes;
-    for (const auto& [nRegister, bValue] : registers) {
-        if (bytes.size() <= size_t(nRegister)) bytes.resize(size_t(nRegister) + 1, 0);
-        bytes[size_t(nRegister)] = bValue;
-    }
-    std::string strText;
-    for (uint8_t b : bytes) {
-        char sz[4];
-        std::snprintf(sz, sizeof(sz), "%02x ", b);
-        strText += sz;
-    }
-    return strText.substr(0, strText.size() - 1);
-}
-
-// The demo board with another chip model at 0x69.
-json BoardWith(const char* pszModel, const std::vector<std::pair<int, uint8_t>>& registers)
-{
-    json board = chipsettest::BoardJson("demo");
-    json& device = plltest::SMBusDevice(board, "0x69");
-    device["model"] = pszModel;
-    device["hex"] = strHex(registers);
-    return board;
-}
 
 // The demo board with a plain register file at 0x69 that sends nCount bytes, and its graphics
 // card at 01:00.0 replaced by one whose only capability has the id given (0: none).

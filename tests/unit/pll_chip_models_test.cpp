@@ -23,6 +23,7 @@ struct ChipCase {
     float fFSB, fGSB, fPCI;
     float fNewFSB;         // set, then read back
     float fResolution;     // how far the chip may land from it
+    int32_t nCountRegister = -1;  // >= 0: a block read sends what this register says instead
 };
 
 std::ostream& operator<<(std::ostream& os, const ChipCase& c) { return os << c.pszName; }
@@ -71,15 +72,18 @@ const std::vector<ChipCase>& Cases()
         // 800.227 ÷4 learned; PCI-E ÷8 (B 8); PCI ÷24 (A 13).
         {"ICS954119", 0x01954119, {{8, 21}, {11, 0xD0}, {12, 0xE6}, {19, 0x08}, {20, 0xD0}}, 21, 200.0f, 200.057f,
          100.028f, 33.343f, 250.0f, 0.3f},
-        // The block reaches register 19: PCI-E ÷8 of the second PLL; PCI ÷24 of the CPU VCO.
-        {"ICS954123", 0x01954123, {{8, 21}, {11, 0xD0}, {12, 0xE6}, {17, 0xD0}, {18, 0xE6}, {19, 0x08}}, 21, 200.0f,
-         200.057f, 100.028f, 33.343f, 250.0f, 0.3f},
+        // The chip sends as many bytes as register 8 says: 19 at first, then the 20 the driver
+        // asks for, which reach register 19: PCI-E ÷8 of the second PLL; PCI ÷24 of the CPU VCO.
+        {"ICS954123", 0x01954123, {{8, 19}, {11, 0xD0}, {12, 0xE6}, {17, 0xD0}, {18, 0xE6}, {19, 0x08}}, 0, 200.0f,
+         200.057f, 100.028f, 33.343f, 250.0f, 0.3f, 8},
         // PCI-E ÷8 (E 8 in register 4); PCI = CPU VCO / 24.
         {"ICS954148", 0x01954148, {{4, 0x80}, {8, 19}, {11, 0xD0}, {12, 0xE6}, {17, 0xD0}, {18, 0xE6}}, 19, 200.0f,
          200.057f, 100.028f, 33.343f, 250.0f, 0.3f},
-        // 19 bytes: CPU divider learned; PCI fixed 32 (bits 5..4 of register 6).
-        {"ICS954519", 0x01954519, {{4, 0x80}, {6, 0x10}, {8, 19}, {11, 0xD0}, {12, 0xE6}, {17, 0xD0}, {18, 0xE6}}, 19,
-         200.0f, 200.057f, 100.028f, 32.0f, 250.0f, 0.3f},
+        // Repaired from 19 to 20 bytes: CPU ÷4 (B code 4 in register 19); PCI fixed 32 (bits 5..4
+        // of register 6). No bus clock is needed.
+        {"ICS954519", 0x01954519,
+         {{4, 0x80}, {6, 0x10}, {8, 19}, {11, 0xD0}, {12, 0xE6}, {17, 0xD0}, {18, 0xE6}, {19, 0x40}}, 0, -1, 200.057f,
+         100.028f, 32.0f, 250.0f, 0.3f, 8},
         // Reference 14.31818 (register 29): N 782, M 14 → 799.773 ÷4; second PLL on 47.727264:
         // N 352, M 21 → 800.0, ÷8 → 100.
         {"ICS9PLRS509", 0x019AB509, {{8, 31}, {11, 0x8E}, {12, 0xC3}, {15, 0x15}, {16, 0x58}, {29, 0x00}}, 31, 200.0f,
@@ -124,6 +128,7 @@ protected:
         ASSERT_TRUE(board.bHasChip());
         for (const auto& [nRegister, bValue] : c.Registers) board.m_Bus.m_Registers[size_t(nRegister)] = bValue;
         board.m_Bus.m_nBlockCount = c.nBlockCount;
+        board.m_Bus.m_nCountRegister = c.nCountRegister;
         if (c.fBusClock > 0) board.vSetBusClock(c.fBusClock);
     }
 };

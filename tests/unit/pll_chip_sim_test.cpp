@@ -63,7 +63,12 @@ public:
     bool bReady() const { return m_pBus != nullptr; }
     CClockGenerator& Driver() { return m_Driver.Chip(); }
     sim::CClockChip& Chip() { return *m_pChip; }
-    void vSetBusClock(float fMHz) { m_Driver.vSetBusClock(fMHz); }
+    // The bus clock the kit measures, and the one the chip was strapped for at power-on.
+    void vSetBusClock(float fMHz)
+    {
+        m_Driver.vSetBusClock(fMHz);
+        m_pChip->vPowerOn(fMHz);
+    }
     CFrequencySet Read()
     {
         CFrequencySet set;
@@ -89,8 +94,9 @@ private:
 TEST(EmulatedChips, EveryFamilyIsKnownToTheBoard)
 {
     std::string strModels = sim::strClockChipModelList();
-    for (const char* pszModel : {"ics951412", "w83194bg-sd", "w83195bg-101", "cy28346", "cy28551", "idtcv107",
-                                 "idtcv174c", "slg505yc56d", "rtm862-410"})
+    for (const char* pszModel : {"ics951412", "ics94228", "ics950405", "ics954119", "ics954123", "ics954148",
+                                 "ics954519", "ics9plrs509", "ics9plrs587", "w83194bg-sd", "w83195bg-101", "cy28346",
+                                 "cy28551", "idtcv107", "idtcv174c", "slg505yc56d", "rtm862-410"})
         EXPECT_NE(strModels.find(pszModel), std::string::npos) << pszModel;
 }
 
@@ -116,6 +122,42 @@ TEST(EmulatedChips, WinbondWithElevenBitN)
     EXPECT_NEAR(board.Chip().dFSBMHz(), 266.67, 0.1);
     ASSERT_TRUE(board.Driver().bSetFSB(400.0f));
     EXPECT_NEAR(board.Chip().dFSBMHz(), 400.0, 0.2);
+}
+
+TEST(EmulatedChips, ICSBlockIsAsLongAsItsByteCountSays)
+{
+    CEmulatedBoard board(0x01954123, "ics954123",
+                         {{8, 21}, {11, 0xD0}, {12, 0xE6}, {17, 0xD0}, {18, 0xE6}, {19, 0x48}, {20, 0x77}});
+    ASSERT_TRUE(board.bReady());
+    uint8_t nCount = 0;
+    std::vector<uint8_t> data;
+    ASSERT_TRUE(board.Chip().bBlockRead(0, nCount, data));
+    EXPECT_EQ(nCount, 9);  // the count register comes up at 9, whatever the image said
+    EXPECT_EQ(data.size(), 9u);
+    const uint8_t abCount[9] = {0, 0, 0, 0, 0, 0, 0, 0, 19};
+    ASSERT_TRUE(board.Chip().bBlockWrite(0, abCount, 9));
+    ASSERT_TRUE(board.Chip().bBlockRead(0, nCount, data));
+    EXPECT_EQ(data.size(), 19u);  // registers 0..18: not the divider codes in 19
+    // The driver asks for 20 and decodes the PCI-E divider from register 19.
+    board.vSetBusClock(200.0f);
+    board.vExpectAgreement();
+    EXPECT_EQ(board.Chip().Registers()[8], 20);
+    EXPECT_EQ(board.Driver().m_nRegisterCount, 20);
+    ASSERT_TRUE(board.Driver().bSetGSB(120.0f));
+    EXPECT_NEAR(board.Chip().dGSBMHz(), 120.0, 0.5);
+    board.vExpectAgreement();
+}
+
+TEST(EmulatedChips, StrappedDividerIsTheOneTheBoardRunsAt)
+{
+    // M 16, N 890: VCO 800.028. Strapped for 266.67 MHz: ÷3; for 200: ÷4; not on a board: ÷4.
+    for (float fBus : {266.67f, 200.0f, -1.0f}) {
+        CEmulatedBoard board(0x20831950, "w83195bg-101", {{8, 0xD0}, {9, 0x7A}});
+        ASSERT_TRUE(board.bReady());
+        if (fBus > 0) board.vSetBusClock(fBus);
+        EXPECT_NEAR(board.Chip().dFSBMHz(), fBus == 266.67f ? 266.676 : 200.007, 0.001) << fBus;
+        if (fBus > 0) board.vExpectAgreement();
+    }
 }
 
 TEST(EmulatedChips, CypressLoadsTheDividersWithTheLoadBit)

@@ -226,15 +226,51 @@ TEST(ICS952607, SecondPLLModeSetsAGPOnItsOwnPLL)
     EXPECT_FALSE(board.Chip().bSetGSB(75.0f));
 }
 
-TEST(ICS954123, PCIExpressDividerNeedsRegisterNineteen)
+TEST(ICS954123, TheByteCountIsRepairedToReachRegisterNineteen)
 {
     CChipOnFakeBus board(0x01954123);
     board.vLoad({{7, 0x80}, {8, 19}, {11, 0xD0}, {12, 0xE6}, {17, 0xD0}, {18, 0xE6}, {19, 0x08}});
     board.m_Bus.m_nCountRegister = 8;
     board.vSetBusClock(200.0f);
     CFrequencySet set = board.Read();
-    EXPECT_EQ(set.m_fGSB, -1.0f);  // register 19 never arrived
+    const FakeTransfer* pRepair = board.m_Bus.pLast(FakeTransfer::WRITE_BLOCK);
+    ASSERT_NE(pRepair, nullptr);
+    EXPECT_EQ(pRepair->Data.size(), 9u);  // registers 0..8
+    EXPECT_EQ(pRepair->Data[8], 20);
+    EXPECT_EQ(board.Chip().m_nRegisterCount, 20);
+    EXPECT_NEAR(set.m_fGSB, 100.028f, 0.002f);  // the PCI-E divider from register 19
     EXPECT_FLOAT_EQ(set.m_fPCI, 33.34f);
+
+    // A chip that keeps to 19 bytes (the repair refused) leaves the PCI-E clock unknown.
+    CChipOnFakeBus refusing(0x01954123);
+    refusing.vLoad({{7, 0x80}, {8, 19}, {11, 0xD0}, {12, 0xE6}, {17, 0xD0}, {18, 0xE6}, {19, 0x08}});
+    refusing.m_Bus.m_nCountRegister = 8;
+    refusing.m_Bus.m_bRefuseWrites = true;
+    refusing.vSetBusClock(200.0f);
+    set = refusing.Read();
+    EXPECT_EQ(refusing.Chip().m_nRegisterCount, 19);
+    EXPECT_EQ(set.m_fGSB, -1.0f);
+    EXPECT_NEAR(set.m_fFSB, 200.057f, 0.002f);
+}
+
+TEST(ICS954519, CPUDividerFromRegisterNineteenElseLearned)
+{
+    const std::initializer_list<std::pair<int, uint8_t>> image = {
+        {4, 0x80}, {8, 19}, {11, 0xD0}, {12, 0xE6}, {17, 0xD0}, {18, 0xE6}, {19, 0x10}};
+    CChipOnFakeBus board(0x01954519);
+    board.vLoad(image);
+    board.m_Bus.m_nCountRegister = 8;
+    board.vSetBusClock(200.0f);  // not used: the chip shows ÷3 (B code 1)
+    EXPECT_NEAR(board.Read().m_fFSB, 266.742f, 0.002f);
+    EXPECT_EQ(board.Chip().m_nRegisterCount, 20);
+
+    // The repair refused: 19 bytes, and the divider is learned from the bus clock.
+    CChipOnFakeBus refusing(0x01954519);
+    refusing.vLoad(image);
+    refusing.m_Bus.m_nCountRegister = 8;
+    refusing.m_Bus.m_bRefuseWrites = true;
+    refusing.vSetBusClock(200.0f);
+    EXPECT_NEAR(refusing.Read().m_fFSB, 200.057f, 0.002f);
 }
 
 TEST(ICS9PLRS509, FSBGoesIntoTheMirrorRegistersAndTheReferenceFollowsItsCode)

@@ -1,6 +1,8 @@
 // The clock set record and the gradual walk of the FSB and GSB to new values.
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -90,6 +92,90 @@ TEST(PLLModelApply, StepThatCannotAdvanceGoesStraightToTheTarget)
     target.m_fFSB = 250;
     generator.bApplyClocks(target, nullptr);
     EXPECT_EQ(generator.m_Writes, (Writes{{'F', 250}}));
+}
+
+// Turns a walk that would never end into a failed test instead of a hung one.
+class CBoundedRecorder : public CRecordingGenerator {
+public:
+    uint32_t bSetFSB(float f) override
+    {
+        if (m_Writes.size() >= 1000) throw std::runtime_error("the walk does not end");
+        return CRecordingGenerator::bSetFSB(f);
+    }
+};
+
+TEST(PLLModelApply, WalkFromOrToAClockNoChipCanHaveIsRefused)
+{
+    const float fInf = std::numeric_limits<float>::infinity();
+    const float fNaN = std::numeric_limits<float>::quiet_NaN();
+    const std::pair<float, float> walks[] = {
+        {fInf, 300.0f}, {300.0f, fInf}, {fNaN, 300.0f}, {300.0f, fNaN},
+        {1e9f, 300.0f},       // 200 million steps
+        {300.0f, 1e9f},
+        {1e9f, 1e9f + 200},   // 5 MHz is lost in the rounding of 1e9: the walk cannot move
+        {100.0f, 2700.0f},    // 520 steps: farther than any chip spans
+    };
+    for (const auto& [fFrom, fTo] : walks) {
+        CBoundedRecorder generator;
+        generator.m_Current.m_fFSB = fFrom;
+        generator.m_Current.m_fGSB = 100.0f;
+        CFrequencySet target;
+        target.m_fFSB = fTo;
+        target.m_fGSB = 110.0f;
+        uint32_t bResult = 1;
+        EXPECT_NO_THROW(bResult = generator.bApplyClocks(target, nullptr)) << fFrom << " -> " << fTo;
+        EXPECT_EQ(bResult, 0u) << fFrom << " -> " << fTo;
+        EXPECT_TRUE(generator.m_Writes.empty()) << fFrom << " -> " << fTo;  // not even the GSB
+    }
+    // The GSB is held to the same rule.
+    CBoundedRecorder generator;
+    generator.m_Current.m_fFSB = 200.0f;
+    generator.m_Current.m_fGSB = fInf;
+    CFrequencySet target;
+    target.m_fFSB = 210.0f;
+    target.m_fGSB = 100.0f;
+    EXPECT_EQ(generator.bApplyClocks(target, nullptr), 0u);
+    EXPECT_TRUE(generator.m_Writes.empty());
+}
+
+// The walk as it was always made: the steps added up in floats, the count truncated.
+Writes ReferenceWalk(float fFrom, float fTo, float fStep, std::vector<std::pair<int, int>>& progress)
+{
+    Writes writes;
+    int nStep = 0;
+    if (fFrom < fTo && fStep <= fTo - fFrom) {
+        int nTotal = int((fTo - fFrom) / fStep);
+        for (float f = fFrom + fStep;; ) {
+            writes.push_back({'F', f});
+            f = f + fStep;
+            progress.push_back({++nStep, nTotal});
+            if (!(f < fTo)) break;
+        }
+    } else if (fFrom >= fTo && fStep <= fFrom - fTo) {
+        int nTotal = int((fFrom - fTo) / fStep);
+        for (float f = fFrom - fStep;; ) {
+            writes.push_back({'F', f});
+            f = f - fStep;
+            progress.push_back({++nStep, nTotal});
+            if (!(f > fTo)) break;
+        }
+    }
+    writes.push_back({'F', fTo});
+    return writes;
+}
+
+TEST(PLLModelApply, LongWalksAcrossAChipsWholeRangeAreUnchanged)
+{
+    const std::pair<float, float> walks[] = {
+        {100.0f, 600.0f}, {600.0f, 100.0f}, {200.057f, 599.99f}, {66.67f, 400.0f}, {133.371f, 100.0f},
+        {100.0f, 1100.0f},  // 200 steps: the widest walk a chip could want
+    };
+    for (const auto& [fFrom, fTo] : walks) {
+        std::vector<std::pair<int, int>> expectedProgress;
+        Writes expected = ReferenceWalk(fFrom, fTo, 5.0f, expectedProgress);
+        EXPECT_EQ(Walk(fFrom, fTo), expected) << fFrom << " -> " << fTo;
+        EXPECT_EQ(g_Progress, expectedProgress) << fFrom << " -> " << fTo;
+    }
 }
 
 TEST(PLLModelFrequencySet, ClearValidityAndCopy)

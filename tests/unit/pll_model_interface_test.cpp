@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "PLLTestKit.h"
+#include "platform/NamedMutex.h"
 #include "pll/ClockGenerator.h"
+#include "pll/MemoryBufferInterface.h"
 #include "pll/PLLModels.h"
 #include "smbus/ICCommandSet.h"
 
@@ -140,6 +142,45 @@ TEST(PLLModelInterface, NoChipNoInterface)
     ASSERT_TRUE(kit.bReady());
     EXPECT_EQ(kit.pPLL(), nullptr);
     EXPECT_EQ(ORVEXSDK::Instance()->FindInterface(INTERFACE_PLL), nullptr);
+}
+
+TEST(PLLModelInterface, AFailedInitLeavesNoLockOpen)
+{
+    // No clock chip at 0x69 and no memory buffer at 0x6A: both interfaces fail to start.
+    json board = chipsettest::BoardJson("demo");
+    json& devices = board["smbus"][0]["devices"];
+    for (size_t i = devices.size(); i-- > 0;)
+        if (devices[i]["address"] == "0x69") devices.erase(i);
+    CPLLKit kit(board);
+    ASSERT_TRUE(kit.bReady());
+    ASSERT_EQ(kit.pPLL(), nullptr);
+    const size_t nOpen = platform::nOpenMutexHandles();
+    for (int i = 0; i < 3; ++i) {
+        CPLLInterface pll;
+        EXPECT_EQ(pll.Init(), 0u);
+        EXPECT_EQ(pll.m_hMutex, nullptr);
+        CMemoryBufferInterface buffer;
+        EXPECT_EQ(buffer.Init(), 0u);
+        EXPECT_EQ(buffer.m_hMutex, nullptr);
+        // As the kit starts them: made, failed and destroyed.
+        EXPECT_EQ(ORVEXSDK::Instance()->CreatePLLInterface(), 0u);
+        EXPECT_EQ(CreateMemoryBufferInterface(ORVEXSDK::Instance()), 0u);
+    }
+    EXPECT_EQ(platform::nOpenMutexHandles(), nOpen);
+}
+
+TEST(PLLModelInterface, TheLockIsClosedWithTheInterface)
+{
+    CPLLKit kit("demo");
+    ASSERT_TRUE(kit.bReady());
+    const size_t nOpen = platform::nOpenMutexHandles();
+    {
+        CPLLInterface pll;
+        ASSERT_EQ(pll.Init(), 1u);
+        ASSERT_NE(pll.m_hMutex, nullptr);
+        EXPECT_EQ(platform::nOpenMutexHandles(), nOpen + 1);
+    }
+    EXPECT_EQ(platform::nOpenMutexHandles(), nOpen);
 }
 
 TEST(PLLModelTables, EveryDriverIsMadeForItsOwnId)

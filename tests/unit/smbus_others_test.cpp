@@ -350,6 +350,59 @@ TEST_F(SMBusOthersFamily, SiSKillsATransferLeftUnderWayBeforeTheNextStart)
     EXPECT_EQ(nCount(SIS_BASE, true, 0x03, 0x12), 1u) << "then the start";
 }
 
+// The board with a faulty SiS host that asks for nExtra chunks more after the last one of a
+// block write.
+std::string strFaultySiSBoard(unsigned nExtra)
+{
+    std::string strText = strOthersBoardText();
+    const std::string strSiS = "\"controller\": \"sis\", \"base\": \"0x740\"";
+    size_t nAt = strText.find(strSiS);
+    EXPECT_NE(nAt, std::string::npos);
+    if (nAt != std::string::npos)
+        strText.insert(nAt + strSiS.size(), ", \"options\": {\"chunks_after_last\": " + std::to_string(nExtra) + "}");
+    return strText;
+}
+
+TEST(SMBusOthersSiSFault, ABlockWriteToAHostThatNeverCompletesEndsAfterThePollBudget)
+{
+    CSMBusKit kit(strFaultySiSBoard(5000));  // far more than any wait may take
+    ASSERT_TRUE(kit.bReady());
+    SiS_SMBusIOSpace sis(SIS_BASE);
+    uint8_t data[20];
+    for (int i = 0; i < 20; ++i)
+        data[i] = uint8_t(0xA0 + i);
+    kit.vClearRecords();
+    // The last chunk (4 bytes) was never confirmed by a completion.
+    EXPECT_EQ(sis.SMBusBlockWrite(0, REGS, 0x90, data, 20), 16);
+    auto accesses = kit.Accesses(SIS_BASE);
+    auto nWrites = [&](unsigned nRegister, uint8_t bValue) {
+        return std::count_if(accesses.begin(), accesses.end(), [&](const RegisterAccess& a) {
+            return a.bWrite && a.nRegister == nRegister && a.bValue == bValue;
+        });
+    };
+    EXPECT_EQ(nWrites(0x00, 0x10), 2 + 200) << "two chunks handed over, then the poll budget of releases";
+    EXPECT_EQ(nWrites(0x03, 0x20), 1) << "the host is killed";
+    EXPECT_EQ(qwSleptMs(kit.Clock()), 10u + 2u * 10u + 200u * 10u)
+        << "10 ms after the start, a poll for each chunk handed over, one for each release";
+    // The host takes the next transaction.
+    uint8_t b = 0;
+    ASSERT_EQ(sis.SMBusReadByte(0, REGS, 0x05, b), 1u);
+    EXPECT_EQ(b, REGS_FIRST + 5);
+}
+
+TEST(SMBusOthersSiSFault, AHostThatAsksForAFewChunksTooManyStillCompletes)
+{
+    CSMBusKit kit(strFaultySiSBoard(3));
+    ASSERT_TRUE(kit.bReady());
+    SiS_SMBusIOSpace sis(SIS_BASE);
+    const uint8_t data[5] = {1, 2, 3, 4, 5};
+    EXPECT_EQ(sis.SMBusBlockWrite(0, REGS, 0x90, data, 5), 5);
+    std::lock_guard<std::mutex> lock(kit.Board().AccessMutex());
+    auto* pRegs = static_cast<sim::CRegisterFile*>(kit.Board().pSMBus(2)->pTarget(0, REGS));
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(pRegs->m_Registers[0x90 + i], data[i]) << i;
+}
+
 TEST_F(SMBusOthersFamily, AliM1563ResetsTheHostAfterABusCollision)
 {
     ALI_M1563_SMBusIOSpace ali(M1563_BASE);

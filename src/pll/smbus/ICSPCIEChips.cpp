@@ -34,8 +34,10 @@ const MN_CHIP_MODEL g_ICS954119 = {
     false, NO_PLL, 100.0f, 500.0f, -1.0f, -1.0f, GSB_PCIE, false,
 };
 
+// The 954123 and 954519 keep a divider code in register 19, one past their 19-byte block:
+// the byte count is repaired to 20 so that the chip sends it.
 const MN_CHIP_MODEL g_ICS954123 = {
-    {9, 19, 8, false}, CPU_M6_N10, MEASURED, ENABLE_REG10_BIT7, -1, 0,
+    {9, 20, 8, false}, CPU_M6_N10, MEASURED, ENABLE_REG10_BIT7, -1, 0,
     true, GSBPLL(17, 18), 100.0f, 600.0f, 50.0f, 200.0f, GSB_PCIE, false,
 };
 
@@ -45,7 +47,7 @@ const MN_CHIP_MODEL g_ICS954148 = {
 };
 
 const MN_CHIP_MODEL g_ICS954519 = {
-    {9, 19, 8, false}, CPU_M6_N10, OWN, {1, 0x04, 1, 0x04, false}, -1, 0,
+    {9, 20, 8, false}, CPU_M6_N10, OWN, {1, 0x04, 1, 0x04, false}, -1, 0,
     true, GSBPLL(17, 18), 100.0f, 600.0f, 50.0f, 200.0f, GSB_PCIE, false,
 };
 
