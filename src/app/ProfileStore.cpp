@@ -11,6 +11,7 @@
 #include "pll/ClockGenerator.h"
 #include "pll/PLLInterface.h"
 #include "pll/PLLModels.h"
+#include "smbus/SMBusInterface.h"
 
 namespace app {
 
@@ -110,7 +111,13 @@ bool CPendulonApp::LoadProfile(int nProfile)
         bAsked = true;
         if (!pPLL || !bApplyClock(*pPLL, step.fClock, bGSB)) bOk = false;
     }
-    if (!bOk) vMessageBox(strName + " could not be applied to the clock generator", CAPTION_ERROR);
+    if (!bOk) {
+        // Without a clock generator the reason is most often a kernel driver on the SMBus.
+        const std::string strRefusal = pPLL ? std::string() : strSMBusRefusal();
+        vMessageBox(strName + " could not be applied to the clock generator" +
+                        (strRefusal.empty() ? std::string() : ": " + strRefusal),
+                    CAPTION_ERROR);
+    }
     if (bOk && !bRefused && !bAsked && reading.bHoldsLines) {
         vMessageBox(strName + " holds nothing that can be applied", CAPTION_ERROR);
         return false;

@@ -9,6 +9,7 @@
 #include "cli/Output.h"
 #include "cli/PLLOutput.h"
 #include "kit/ORVEXSDK.h"
+#include "smbus/SMBusInterface.h"
 #include "pll/MemoryBuffer.h"
 #include "pll/MemoryBufferInterface.h"
 
@@ -145,7 +146,10 @@ int nRunOnKit(const GlobalOptions& options, const MembufPlan& plan)
     auto* pInterface =
         static_cast<CMemoryBufferInterface*>(ORVEXSDK::Instance()->FindInterface(INTERFACE_MEMORY_BUFFER));
     if (!pInterface || !pInterface->m_pMemoryBuffer) {
-        vError("no FB-DIMM memory buffer (ICS 9P932) answers at SMBus address 0x6a");
+        if (const std::string strRefusal = strSMBusRefusal(); !strRefusal.empty())
+            vError("the memory buffer cannot be reached: %s", strRefusal.c_str());
+        else
+            vError("no FB-DIMM memory buffer (ICS 9P932) answers at SMBus address 0x6a");
         return EXIT_FAILED;
     }
     if (!pInterface->Lock(INTERFACE_LOCK_MS)) {

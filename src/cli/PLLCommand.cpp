@@ -377,9 +377,8 @@ int nRunOnKit(const GlobalOptions& options, const PLLPlan& plan, bool bAsked)
     ORVEXSDK* pKit = ORVEXSDK::Instance();
     CPLLInterface* pPLL = pKit->m_pPLLInterface;
     if (!pPLL) {
-        const CSMBusInterface* pSMBus = pKit->m_pSMBusInterface;
-        if (pSMBus && !pSMBus->m_strRefusal.empty())
-            vError("the clock chip cannot be reached: %s", pSMBus->m_strRefusal.c_str());
+        if (const std::string strRefusal = strSMBusRefusal(); !strRefusal.empty())
+            vError("the clock chip cannot be reached: %s", strRefusal.c_str());
         else
             vError("no clock generator found: nothing answers at SMBus address 0x69 and the chipset has no PLL of "
                    "its own");

@@ -1,6 +1,7 @@
 #include "kit/AccessDevice.h"
 #include "kit/Timer.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "kit/DriverProtocol.h"
@@ -25,7 +26,30 @@ constexpr uint32_t MAX_MEMORY_READ = 16u << 20;
 constexpr uint32_t PM_TIMER_MASK = 0xFFFFFF;
 constexpr double PM_TIMER_MHZ = 3.579545;
 
+// The kernel's SMBus host drivers and the modules that hold them.
+const struct {
+    const char* pszDriver;
+    const char* pszModule;
+} s_SMBusDrivers[] = {
+    {"i801_smbus", "i2c_i801"},     {"piix4_smbus", "i2c_piix4"},   {"nForce2_smbus", "i2c_nforce2"},
+    {"vt596_smbus", "i2c_viapro"},  {"sis96x_smbus", "i2c_sis96x"}, {"sis5595_smbus", "i2c_sis5595"},
+    {"sis630_smbus", "i2c_sis630"}, {"ali1563_smbus", "i2c_ali1563"}, {"ali15x3_smbus", "i2c_ali15x3"},
+    {"ali1535_smbus", "i2c_ali1535"}, {"amd756_smbus", "i2c_amd756"}, {"amd8111_smbus2", "i2c_amd8111"},
+};
+
 }  // namespace
+
+std::string CAccessDevice::strKernelDriverRefusal(unsigned nBus, unsigned nDevice, unsigned nFunction,
+                                                  const std::string& strDriver, std::string strModule)
+{
+    for (const auto& entry : s_SMBusDrivers)
+        if (strModule.empty() && strDriver == entry.pszDriver) strModule = entry.pszModule;
+    if (strModule.empty()) strModule = strDriver;
+    char szFunction[32];
+    std::snprintf(szFunction, sizeof szFunction, "0000:%02x:%02x.%x", nBus & 0xFF, nDevice & 0x1F, nFunction & 7);
+    return "the kernel driver " + strDriver + " drives the SMBus controller at " + szFunction +
+           "; unload it first (modprobe -r " + strModule + ") or pass --force to use the controller beside it";
+}
 
 uint32_t CAccessDevice::dwProtocolVersion() const { return driver::DRIVER_VERSION; }
 

@@ -38,6 +38,10 @@ public:
         return true;
     }
     void vSetForce(bool bForce) { m_bForce = bForce; }
+    // The refusal bMayDriveSMBus gives for a controller a kernel driver has bound (strModule
+    // "" when it is not known: the module of the usual SMBus drivers is filled in).
+    static std::string strKernelDriverRefusal(unsigned nBus, unsigned nDevice, unsigned nFunction,
+                                              const std::string& strDriver, std::string strModule);
 
     // Why the device last refused an access, in plain words; empty when it did not say.
     const std::string& strLastFault() const { return m_strFault; }

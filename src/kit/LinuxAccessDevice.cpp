@@ -201,18 +201,6 @@ bool CLinuxAccessDevice::bWriteMsr(uint32_t dwIndex, uint64_t qwValue)
 
 namespace {
 
-// The SMBus drivers of the kernel: the name a driver registers (the "driver" link of the
-// function) and the module that carries it.
-const struct {
-    const char* pszDriver;
-    const char* pszModule;
-} s_SMBusDrivers[] = {
-    {"i801_smbus", "i2c_i801"},     {"piix4_smbus", "i2c_piix4"},   {"nForce2_smbus", "i2c_nforce2"},
-    {"vt596_smbus", "i2c_viapro"},  {"sis96x_smbus", "i2c_sis96x"}, {"sis5595_smbus", "i2c_sis5595"},
-    {"sis630_smbus", "i2c_sis630"}, {"ali1563_smbus", "i2c_ali1563"}, {"ali15x3_smbus", "i2c_ali15x3"},
-    {"ali1535_smbus", "i2c_ali1535"}, {"amd756_smbus", "i2c_amd756"}, {"amd8111_smbus2", "i2c_amd8111"},
-};
-
 // The last component of the link's target; empty when it is not a readable link.
 std::string strLinkName(const std::string& strLink)
 {
@@ -236,14 +224,8 @@ bool CLinuxAccessDevice::bMayDriveSMBus(unsigned nBus, unsigned nDevice, unsigne
 
     std::string strDriver = strLinkName(strDriverLink);
     if (strDriver.empty()) strDriver = "unknown";
-    std::string strModule;
-    for (const auto& entry : s_SMBusDrivers)
-        if (strDriver == entry.pszDriver) strModule = entry.pszModule;
-    if (strModule.empty()) strModule = strLinkName(strDriverLink + "/module");
-    if (strModule.empty()) strModule = strDriver;
     if (m_bForce) return true;
-    strReason = std::string("the kernel driver ") + strDriver + " drives the SMBus controller at " + szFunction +
-                "; unload it first (modprobe -r " + strModule + ") or pass --force to use the controller beside it";
+    strReason = strKernelDriverRefusal(nBus, nDevice, nFunction, strDriver, strLinkName(strDriverLink + "/module"));
     return false;
 }
 

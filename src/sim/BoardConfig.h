@@ -33,6 +33,7 @@ struct PciFunctionConfig {
     uint8_t nBus = 0, nDevice = 0, nFunction = 0;
     std::unique_ptr<std::array<uint8_t, 4096>> pConfig;  // the configuration space at reset
     std::optional<PciVisibilityRule> Visibility;  // "visible_when": the function can be hidden
+    std::string strKernelDriver;  // "kernel_driver": the driver the machine's kernel has bound to it
 };
 
 struct MemoryRegionConfig {

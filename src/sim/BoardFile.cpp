@@ -336,7 +336,8 @@ bool CBoardFileParser::bPci(const json& pci)
 bool CBoardFileParser::bPciFunction(const json& function, const std::string& strField, PciFunctionConfig& config)
 {
     if (!m_Reader.bObject(function, strField) ||
-        !m_Reader.bKnownKeys(function, strField, {"at", "id", "class", "rev", "header", "subsystem", "regs", "visible_when"}))
+        !m_Reader.bKnownKeys(function, strField, {"at", "id", "class", "rev", "header", "subsystem", "regs", "visible_when",
+                                                      "kernel_driver"}))
         return false;
     if (!function.contains("at"))
         return m_Reader.bFail(strField + ".at", "is missing (write \"00:1f.3\")");
@@ -395,6 +396,13 @@ bool CBoardFileParser::bPciFunction(const json& function, const std::string& str
     if (function.contains("visible_when") &&
         !bParsePciVisibility(m_Reader, function["visible_when"], strField + ".visible_when", config.Visibility))
         return false;
+    if (function.contains("kernel_driver")) {
+        const json& value = function["kernel_driver"];
+        if (!value.is_string() || value.get_ref<const std::string&>().empty() ||
+            value.get_ref<const std::string&>().size() > 64)
+            return m_Reader.bFail(strField + ".kernel_driver", "must be a driver name such as \"i801_smbus\"");
+        config.strKernelDriver = value.get<std::string>();
+    }
     return true;
 }
 

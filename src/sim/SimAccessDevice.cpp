@@ -72,4 +72,12 @@ bool CSimAccessDevice::bWriteMsr(uint32_t dwIndex, uint64_t qwValue)
     return m_pBoard->bWriteMsr(m_pBoard->Processors().nPinnedProcessor(), dwIndex, qwValue);
 }
 
+bool CSimAccessDevice::bMayDriveSMBus(unsigned nBus, unsigned nDevice, unsigned nFunction, std::string& strReason)
+{
+    const std::string strDriver = m_pBoard->strKernelDriver(nBus, nDevice, nFunction);
+    if (strDriver.empty() || m_bForce) return true;
+    strReason = strKernelDriverRefusal(nBus, nDevice, nFunction, strDriver, "");
+    return false;
+}
+
 }  // namespace sim

@@ -18,6 +18,9 @@ public:
     const char* szName() const override { return "sim"; }
     bool bPrepare(std::string& strError) override;
     void vRelease() override;
+    // As the machine's kernel would have it: a controller the board file binds a kernel
+    // driver to ("kernel_driver") is refused unless forced.
+    bool bMayDriveSMBus(unsigned nBus, unsigned nDevice, unsigned nFunction, std::string& strReason) override;
 
     CSimBoard& Board() { return *m_pBoard; }
 

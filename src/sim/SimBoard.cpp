@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <mutex>
 
 #include "sim/BasicDevices.h"
@@ -45,6 +46,7 @@ public:
     uint64_t qwEnhancedBase = 0;
     uint16_t wPMTimerPort = 0;
     std::vector<std::shared_ptr<CSMBusBus>> SMBusBuses;
+    std::map<uint32_t, std::string> KernelDrivers;  // by bus << 8 | device << 3 | function
 
     // Starts serving an access (the lock held): lets its time pass and says where it runs.
     AccessContext Begin(uint64_t qwCostNs)
@@ -128,9 +130,13 @@ bool bBuild(BoardConfig& config, CBoardState& state, const std::string& strLabel
         strError = "board '" + strLabel + "': " + strField + ": " + strWhy;
         return false;
     };
-    for (PciFunctionConfig& function : config.Pci)
+    for (PciFunctionConfig& function : config.Pci) {
+        if (!function.strKernelDriver.empty())
+            state.KernelDrivers[uint32_t(function.nBus) << 8 | uint32_t(function.nDevice) << 3 | function.nFunction] =
+                function.strKernelDriver;
         state.Pci.bAdd(function.nBus, function.nDevice, function.nFunction,
                        MakePciFunction(*function.pConfig, function.Visibility, state.Pci));
+    }
     if (!state.Ports.bAdd(std::make_unique<CConfigMechanism1>(state.Pci), strWhy))
         return fail("pci");
     if (!bAddIch7Gpio(state.Pci, state.Ports, strWhy))
@@ -328,6 +334,12 @@ uint32_t CSimBoard::dwPeekConfig(unsigned nBus, unsigned nDevice, unsigned nFunc
 
 uint64_t CSimBoard::qwEnhancedConfigBase() const { return m_pState->qwEnhancedBase; }
 uint16_t CSimBoard::wPMTimerPort() const { return m_pState->wPMTimerPort; }
+
+std::string CSimBoard::strKernelDriver(unsigned nBus, unsigned nDevice, unsigned nFunction) const
+{
+    const auto it = m_pState->KernelDrivers.find((nBus & 0xFF) << 8 | (nDevice & 0x1F) << 3 | (nFunction & 7));
+    return it == m_pState->KernelDrivers.end() ? std::string() : it->second;
+}
 
 CSMBusBus* CSimBoard::pSMBus(size_t nIndex) const
 {

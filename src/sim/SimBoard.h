@@ -49,6 +49,8 @@ public:
     uint32_t dwPeekConfig(unsigned nBus, unsigned nDevice, unsigned nFunction, unsigned nOffset) const;
     uint64_t qwEnhancedConfigBase() const;  // 0 when the board has none
     uint16_t wPMTimerPort() const;          // 0 when the board has none
+    // The driver the board's kernel has bound to that function ("" for none).
+    std::string strKernelDriver(unsigned nBus, unsigned nDevice, unsigned nFunction) const;
     // The bus of the board's SMBus controller nIndex (in the order of the "smbus" section),
     // null when there is none. Change its devices only while holding AccessMutex().
     CSMBusBus* pSMBus(size_t nIndex) const;

@@ -169,3 +169,9 @@ void CSMBusInterface::Scan()
         }
     }
 }
+
+std::string strSMBusRefusal()
+{
+    const CSMBusInterface* pSMBus = ORVEXSDK::Instance()->m_pSMBusInterface;
+    return pSMBus ? pSMBus->m_strRefusal : std::string();
+}

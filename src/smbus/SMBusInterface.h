@@ -63,3 +63,7 @@ public:
     // Why detection left a controller alone (the kernel drives it); empty otherwise.
     std::string m_strRefusal;
 };
+
+// Why the kit has no SMBus controller to drive ("" when nothing refused one): a kernel
+// driver that owns the controller, named with its module.
+std::string strSMBusRefusal();

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
 #include <string>
 
 #include "RunProgram.h"
@@ -123,6 +125,51 @@ TEST(BoardFiles, ASimulatedBoardNeverReadsOrReplacesTheRealMachinesFiles)
     EXPECT_EQ(app::strBoardNamespace("/some/where/my board.json"), "my_board");
     EXPECT_EQ(app::strBoardNamespace("../boards/"), "board");
     EXPECT_EQ(app::strBoardNamespace("../.."), "__");
+}
+
+}  // namespace
+
+namespace {
+
+// A board whose kernel has bound i801_smbus to the SMBus controller at 00:1f.3, as a
+// distribution kernel does at boot.
+std::string strBoardWithKernelDriver(const std::string& strBoard, const std::string& strPath)
+{
+    nlohmann::json board = nlohmann::json::parse(strReadFile(std::string(PENDULON_BOARDS_DIR) + "/" + strBoard + ".json"));
+    for (nlohmann::json& function : board["pci"])
+        if (function["at"] == "00:1f.3") function["kernel_driver"] = "i801_smbus";
+    std::ofstream(strPath) << board.dump();
+    return strPath;
+}
+
+TEST(KernelDriverGuard, EveryCommandThatNeedsTheSMBusNamesTheControllerAndTheModule)
+{
+    CAppDirs dirs;
+    const std::string strDemo = strBoardWithKernelDriver("demo", dirs.strRoot("demo-bound.json"));
+    const std::string strFBD = strBoardWithKernelDriver("i5000x-esb2", dirs.strRoot("fbd-bound.json"));
+    dirs.vSetBoard("demo-bound");
+    dirs.vWrite("cg0.cgp", "[Pendulon Profile]\nPLLDUMP=02 1A 2B \n");
+    const std::string strReason =
+        "the kernel driver i801_smbus drives the SMBus controller at 0000:00:1f.3; unload it first (modprobe -r "
+        "i2c_i801) or pass --force";
+    const struct {
+        std::string strProgram, strArguments;
+    } cases[] = {
+        {PENDULON_CLI_PATH, "--board " + strDemo + " smbus scan"},
+        {PENDULON_CLI_PATH, "--board " + strDemo + " -y pll set 280 --model \"ICS 951462\""},
+        {PENDULON_CLI_PATH, "--board " + strDemo + " -y profile apply"},
+        {PENDULON_CLI_PATH, "--board " + strFBD + " membuf read"},
+        {strPendulon(), "--board " + strDemo + " -i"},
+    };
+    for (const auto& c : cases) {
+        ProgramResult r = RunProgram(dirs.strEnvironment() + c.strProgram, c.strArguments);
+        EXPECT_EQ(r.nStatus, 1) << c.strArguments;
+        EXPECT_NE(r.strErr.find(strReason), std::string::npos) << c.strArguments << ": " << r.strErr;
+    }
+    // Forced, the controller is used beside the driver.
+    ProgramResult r = RunProgram(dirs.strEnvironment() + PENDULON_CLI_PATH,
+                                 "--board " + strDemo + " --force pll read --model \"ICS 951462\"");
+    EXPECT_EQ(r.nStatus, 0) << r.strErr;
 }
 
 }  // namespace
