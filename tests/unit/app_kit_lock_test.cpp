@@ -2,11 +2,16 @@
 // saying so, and says why when the lock cannot be had for another reason. pendulon and
 // pendulon-cli on a simulated board use that board's locks, not the real machine's.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <thread>
 
 #include "ForkedChild.h"
 #include "RunProgram.h"
@@ -42,6 +47,20 @@ HMUTEX hOpenIn(const std::string& strNamespace, const char* pszName)
     HMUTEX h = CreateMutexA(false, pszName);
     SetLockNamespace(strOld);
     return h;
+}
+
+// The process runs the program (not yet the shell before it) with at least nThreads threads.
+bool bRunsWithThreads(pid_t pid, const std::string& strProgram, size_t nThreads)
+{
+    std::error_code error;
+    const std::string strProc = "/proc/" + std::to_string(pid);
+    if (std::filesystem::read_symlink(strProc + "/exe", error) != std::filesystem::canonical(strProgram, error))
+        return false;
+    size_t n = 0;
+    for (auto it = std::filesystem::directory_iterator(strProc + "/task", error);
+         !error && it != std::filesystem::directory_iterator(); it.increment(error))
+        ++n;
+    return n >= nThreads;
 }
 
 }  // namespace
@@ -132,4 +151,39 @@ TEST(AppKitLock, PendulonOnABoardNeitherWaitsForTheRealMachineNorIsStoppedByIt)
     EXPECT_EQ(result.strErr, "pendulon: Pendulon is already running\n");
     ReleaseMutex(hReal);
     CloseHandle(hReal);
+}
+
+TEST(AppKitLock, AStartThatWaitsCanBeStoppedBySignal)
+{
+    // pendulon waits up to 4 s for the kit lock another program holds; SIGTERM, SIGINT and
+    // SIGHUP end it at once with their usual status, even before its start is over.
+    CAppDirs dirs;
+    HMUTEX hDemo = hOpenIn("demo", "ORVEXSDK");
+    ASSERT_EQ(WaitForSingleObject(hDemo, 0), WAIT_OBJECT_0) << strLastLockError();
+    for (int nSignal : {SIGTERM, SIGINT, SIGHUP}) {
+        const std::string strErr = dirs.strRoot("err.txt");
+        const std::string strCommand = "exec env " + dirs.strEnvironment() + strPendulon() + " --board demo 2>" + strErr;
+        const pid_t pid = fork();
+        if (pid == 0) {
+            execl("/bin/sh", "sh", "-c", strCommand.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        ASSERT_GT(pid, 0);
+        // It is in its start once the program runs with its signal thread beside the main
+        // one (it then waits for the kit lock for 4 s).
+        int nStatus = 0;
+        for (int i = 0; i < 300 && !bRunsWithThreads(pid, strPendulon(), 2); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ASSERT_EQ(waitpid(pid, &nStatus, WNOHANG), 0) << "it ended by itself";
+        ASSERT_TRUE(bRunsWithThreads(pid, strPendulon(), 2));
+        kill(pid, nSignal);
+        ASSERT_EQ(waitpid(pid, &nStatus, 0), pid);
+        ASSERT_TRUE(WIFEXITED(nStatus));
+        EXPECT_EQ(WEXITSTATUS(nStatus), 128 + nSignal);
+        EXPECT_NE(strReadFile(strErr).find("pendulon: stopped by signal " + std::to_string(nSignal) + " during the start"),
+                  std::string::npos)
+            << strReadFile(strErr);
+    }
+    ReleaseMutex(hDemo);
+    CloseHandle(hDemo);
 }
