@@ -7,22 +7,11 @@
 #include <memory>
 
 #include "sim/ClockChip.h"
+#include "sim/ClockChipDividers.h"
 
 namespace sim {
 
 namespace {
-
-constexpr double CRYSTAL_MHZ = 14.31818;
-
-// The output dividers of the 4-bit codes: base[code AND 3] × 2^(code >> 2).
-constexpr unsigned DIVIDER_BASE_A[4] = {2, 3, 5, 15};
-constexpr unsigned DIVIDER_BASE_B[4] = {2, 3, 5, 7};
-constexpr unsigned DIVIDER_BASE_K[4] = {4, 3, 5, 15};
-
-unsigned nDivider(const unsigned (&base)[4], unsigned nCode)
-{
-    return base[nCode & 3] << ((nCode >> 2) & 3);
-}
 
 class CICS951462Chip : public CClockChip {
 public:

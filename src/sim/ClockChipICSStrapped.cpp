@@ -38,22 +38,13 @@
 #include <memory>
 
 #include "sim/ClockChip.h"
+#include "sim/ClockChipDividers.h"
 
 namespace sim {
 
 namespace {
 
-constexpr double CRYSTAL_MHZ = 14.31818;
 constexpr double PLRS_REFERENCE_MHZ = 47.727264;
-
-constexpr unsigned DIVIDER_BASE_A[4] = {2, 3, 5, 15};
-constexpr unsigned DIVIDER_BASE_B[4] = {2, 3, 5, 7};
-constexpr unsigned DIVIDER_BASE_E[4] = {2, 3, 5, 9};
-
-unsigned nDivider(const unsigned (&base)[4], unsigned nCode)
-{
-    return base[nCode & 3] << ((nCode >> 2) & 3);
-}
 
 // The common part: the byte-count register, the gated CPU PLL and the strapped divider.
 class CStrappedICSChip : public CClockChip {

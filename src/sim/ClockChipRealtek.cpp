@@ -13,12 +13,12 @@
 #include <memory>
 
 #include "sim/ClockChip.h"
+#include "sim/ClockChipDividers.h"
 
 namespace sim {
 
 namespace {
 
-constexpr double CRYSTAL_MHZ = 14.31818;
 constexpr uint8_t REG_LOAD = 31;
 constexpr uint8_t LOADED[] = {11, 14, 15, 20, 21};
 

@@ -14,12 +14,11 @@
 #include <memory>
 
 #include "sim/ClockChip.h"
+#include "sim/ClockChipDividers.h"
 
 namespace sim {
 
 namespace {
-
-constexpr double CRYSTAL_MHZ = 14.31818;
 
 class CWinbondChip : public CClockChip {
 public:

@@ -51,6 +51,22 @@ public:
     std::vector<EToolWindow> m_Opened;
 };
 
+// The FSB the application's clock generator reads from the board now (under the kit lock,
+// the device open); -1 when it cannot be read.
+float fFSBReadNow(CPendulonApp& app)
+{
+    CClockGenerator* pGenerator = app.ClockGenerator();
+    CFrequencySet now;
+    uint32_t dwError = 0;
+    if (!pGenerator || !app.Kit()->Lock(KIT_LOCK_MS)) return -1.0f;
+    if (app.Driver()->bOpenDevice(dwError)) {
+        if (!pGenerator->bReadClocks(now)) now.m_fFSB = -1.0f;
+        app.Driver()->vCloseDevice();
+    }
+    app.Kit()->Unlock();
+    return now.m_fFSB;
+}
+
 }  // namespace
 
 TEST(AppStart, SettingsSelectTheModelAndAreWrittenBackAtExit)
@@ -333,16 +349,7 @@ TEST(AppApplyAtBoot, AClockOutsideTheModelsRangeIsNotWalked)
     EXPECT_NE(strMessage.find("FSB of 450.00 MHz is outside the range of the NVIDIA nForce2"), std::string::npos)
         << strMessage;
     EXPECT_NE(strMessage.find("66.67 to 400.00 MHz"), std::string::npos) << strMessage;
-    CClockGenerator* pGenerator = app.ClockGenerator();
-    ASSERT_NE(pGenerator, nullptr);
-    CFrequencySet now;
-    ASSERT_TRUE(app.Kit()->Lock(KIT_LOCK_MS));
-    uint32_t dwError = 0;
-    ASSERT_TRUE(app.Driver()->bOpenDevice(dwError));
-    EXPECT_TRUE(pGenerator->bReadClocks(now));
-    app.Driver()->vCloseDevice();
-    app.Kit()->Unlock();
-    EXPECT_NEAR(now.m_fFSB, 200.0f, 1.0f);  // where the board started
+    EXPECT_NEAR(fFSBReadNow(app), 200.0f, 1.0f);  // where the board started
 }
 
 TEST(AppInstance, SecondInstanceEndsWithoutTouchingTheBoard)
@@ -525,16 +532,7 @@ TEST(AppApplyAtBoot, ChipsetPLLIsWalkedToTheProfilesFSBAndNotNamedInTheSettings)
     CPendulonApp app(options);
     EXPECT_FALSE(app.InitInstance());
     EXPECT_EQ(app.nExitCode(), 0);
-    CClockGenerator* pGenerator = app.ClockGenerator();
-    ASSERT_NE(pGenerator, nullptr);
-    CFrequencySet now;
-    ASSERT_TRUE(app.Kit()->Lock(KIT_LOCK_MS));
-    uint32_t dwError = 0;
-    ASSERT_TRUE(app.Driver()->bOpenDevice(dwError));
-    EXPECT_TRUE(pGenerator->bReadClocks(now));
-    app.Driver()->vCloseDevice();
-    app.Kit()->Unlock();
-    EXPECT_NEAR(now.m_fFSB, 205.0f, 1.0f);
+    EXPECT_NEAR(fFSBReadNow(app), 205.0f, 1.0f);
 }
 
 // The board's device, refusing to be prepared as a machine without the rights would, or
