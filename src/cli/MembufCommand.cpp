@@ -119,10 +119,20 @@ void vPrintSkews(const GlobalOptions& options, const ICS_9P932_MemoryBuffer& buf
                 strRegisterImage(buffer.m_abRegisters, buffer.m_nRegisterCount).c_str());
 }
 
-int nRunSet(const MembufPlan& plan, ICS_9P932_MemoryBuffer& buffer)
+// The question before a set, with the skews read and the ones asked for.
+std::string strWhatIsWritten(const MembufPlan& plan, const ICS_9P932_MemoryBuffer& buffer, int32_t nCLKIN,
+                             int32_t nFBINT)
+{
+    return std::string("set the clock skews of memory channel ") + CHANNEL_NAMES[plan.nChannel] + ": CLKIN from " +
+           strSkewName(buffer.GetCLKINSkew(plan.nChannel)) + " to " + strSkewName(nCLKIN) + ", FB-INT from " +
+           strSkewName(buffer.GetFBINTSkew(plan.nChannel)) + " to " + strSkewName(nFBINT);
+}
+
+int nRunSet(const GlobalOptions& options, const MembufPlan& plan, ICS_9P932_MemoryBuffer& buffer)
 {
     const int32_t nCLKIN = plan.nCLKIN >= 0 ? plan.nCLKIN : buffer.GetCLKINSkew(plan.nChannel);
     const int32_t nFBINT = plan.nFBINT >= 0 ? plan.nFBINT : buffer.GetFBINTSkew(plan.nChannel);
+    if (!bConfirm(options, MemoryBufferWarning(strWhatIsWritten(plan, buffer, nCLKIN, nFBINT)))) return EXIT_USAGE;
     if (!buffer.SetCLKINSkew(plan.nChannel, nCLKIN) || !buffer.SetFBINTSkew(plan.nChannel, nFBINT) ||
         !buffer.bApply()) {
         vError("writing the memory buffer failed");
@@ -164,7 +174,7 @@ int nRunOnKit(const GlobalOptions& options, const MembufPlan& plan)
     } else if (plan.strAction == "read") {
         vPrintSkews(options, buffer);
     } else {
-        nResult = nRunSet(plan, buffer);
+        nResult = nRunSet(options, plan, buffer);
     }
     pInterface->Unlock();
     return nResult;
@@ -174,9 +184,11 @@ int nRunMembuf(const std::string& strAction, const MembufArguments& args, const 
 {
     MembufPlan plan;
     if (int n = nPlan(strAction, args, plan)) return n;
-    if (strAction == "set" &&
-        !bConfirm(options, MemoryBufferWarning(std::string("change the clock skews of memory channel ") +
-                                               CHANNEL_NAMES[plan.nChannel])))
+    // The question names the skews read, so it comes after the read; a write that could not
+    // be asked for is refused before anything is touched.
+    if (strAction == "set" && !bCanAsk(options, MemoryBufferWarning(std::string("change the clock skews of memory "
+                                                                                "channel ") +
+                                                                    CHANNEL_NAMES[plan.nChannel])))
         return EXIT_USAGE;
     return nRunOnWholeKit(options, [&] { return nRunOnKit(options, plan); });
 }
