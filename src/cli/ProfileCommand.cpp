@@ -129,6 +129,25 @@ int nSave(const GlobalOptions& options, int nProfile)
     return EXIT_OK;
 }
 
+// What the profile's steps write, for the question before them ("" when the file cannot be
+// read: the apply then says why).
+std::string strWhatIsApplied(const std::string& strPath)
+{
+    std::string strText, strWhy;
+    if (!app::bReadTextFile(strPath, strText, strWhy)) return "";
+    std::string str;
+    char sz[96];
+    for (const app::ProfileStep& step : app::ParseProfile(strText)) {
+        if (step.eAction == app::ProfileAction::WriteDump)
+            std::snprintf(sz, sizeof sz, "write the %zu-byte register image", step.Bytes.size());
+        else
+            std::snprintf(sz, sizeof sz, "walk the %s to %.2f MHz in steps",
+                          step.eAction == app::ProfileAction::ApplyFSB ? "FSB" : "GSB", double(step.fClock));
+        str += (str.empty() ? ": " : ", then ") + std::string(sz);
+    }
+    return str;
+}
+
 int nApply(const GlobalOptions& options, int nProfile)
 {
     std::string strDir, strError;
@@ -143,7 +162,8 @@ int nApply(const GlobalOptions& options, int nProfile)
         vError("there is no profile %d (%s)", nProfile, strPath.c_str());
         return EXIT_FAILED;
     }
-    if (!bConfirm(options, ClockWarning("apply profile " + std::to_string(nProfile) + " to the clock chip")))
+    if (!bConfirm(options, ClockWarning("apply profile " + std::to_string(nProfile) + " to the clock chip" +
+                                        strWhatIsApplied(strPath))))
         return EXIT_USAGE;
     app::AppOptions appOptions = CommandAppOptions(options);
     appOptions.bApplyAndExit = true;
