@@ -19,9 +19,14 @@ using apptest::CAppDirs;
 namespace {
 
 struct AskedRun {
-    std::string strShown;  // what the terminal showed, the question and the trace among it
+    bool bTerminal = false;  // a pseudo-terminal could be had
+    std::string strShown;    // what the terminal showed, the question and the trace among it
     int nStatus = -1;
 };
+
+// A machine without pseudo-terminals (a container without /dev/pts) cannot run these tests.
+#define SKIP_WITHOUT_TERMINAL(run) \
+    if (!(run).bTerminal) GTEST_SKIP() << "no pseudo-terminal can be opened here (forkpty failed)"
 
 // Runs pendulon-cli on a terminal of its own, waits for the question and answers it.
 AskedRun RunAndAnswer(const CAppDirs& dirs, const std::string& strArguments, const std::string& strAnswer)
@@ -35,6 +40,7 @@ AskedRun RunAndAnswer(const CAppDirs& dirs, const std::string& strArguments, con
         _exit(127);
     }
     if (pid < 0) return run;
+    run.bTerminal = true;
     bool bAnswered = false;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     for (;;) {
@@ -66,6 +72,7 @@ TEST(CliQuestion, AWalkNamesItsClocksAndStepsAndANoWritesNothingOfIt)
 {
     CAppDirs dirs;
     AskedRun run = RunAndAnswer(dirs, "--board demo --trace pll set 300 --model \"ICS 951462\"", "n");
+    SKIP_WITHOUT_TERMINAL(run);
     EXPECT_EQ(run.nStatus, 2) << run.strShown;
     EXPECT_NE(run.strShown.find("The program will walk the FSB of the ICS 951462 (0x01951462) from 266.68 to 300.00 "
                                 "MHz in 7 writes (6 steps of 5 MHz, then the target)."),
@@ -90,6 +97,7 @@ TEST(CliQuestion, TheTakeOverOfTheNForce2PLLIsAskedForBeforeTheRead)
     CAppDirs dirs;
     dirs.vSetBoard("nforce2-ultra400");
     AskedRun run = RunAndAnswer(dirs, "--board nforce2-ultra400 --trace pll read", "n");
+    SKIP_WITHOUT_TERMINAL(run);
     EXPECT_EQ(run.nStatus, 2) << run.strShown;
     EXPECT_NE(run.strShown.find("take the nForce2 FSB PLL over: program it to the bus clock the processors measure"),
               std::string::npos)
@@ -102,6 +110,7 @@ TEST(CliQuestion, TheMemoryBuffersSkewsAreNamedFromAndTo)
     CAppDirs dirs;
     dirs.vSetBoard("i5000x-esb2");
     AskedRun run = RunAndAnswer(dirs, "--board i5000x-esb2 --trace membuf set --channel B --clkin 0", "n");
+    SKIP_WITHOUT_TERMINAL(run);
     EXPECT_EQ(run.nStatus, 2) << run.strShown;
     EXPECT_NE(run.strShown.find("set the clock skews of memory channel B: CLKIN from "), std::string::npos)
         << run.strShown;
