@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/LockDirectory.h"
 #include "platform/SingleInstance.h"
 #include "platform/WorkDirectory.h"
 
@@ -299,8 +300,22 @@ TEST(PlatformWorkDirectory, AsRootTheDirectoryAndTheWayToItMustBeRoots)
 
 // ---------------------------------------------------------------------------------------------
 
+// The real machine's lock namespace for one test: an earlier test in the same process may
+// have run on a simulated board, whose namespace stays set for the process.
+class CRealNamespace {
+public:
+    CRealNamespace() : m_strOld(strLockNamespace()) { SetLockNamespace(""); }
+    ~CRealNamespace() { SetLockNamespace(m_strOld); }
+    CRealNamespace(const CRealNamespace&) = delete;
+    CRealNamespace& operator=(const CRealNamespace&) = delete;
+
+private:
+    std::string m_strOld;
+};
+
 TEST(PlatformSingleInstance, SecondLockInTheSameProcessConflicts)
 {
+    CRealNamespace real;
     CTempDir tmp;
     CEnvVar env("PENDULON_RUNTIME_DIR", tmp.strPath());
     std::string strError;
@@ -331,6 +346,7 @@ TEST(PlatformSingleInstance, SecondLockInTheSameProcessConflicts)
 
 TEST(PlatformSingleInstance, HeldAcrossProcessesAndGoesWithTheProcess)
 {
+    CRealNamespace real;
     CTempDir tmp;
     CEnvVar env("PENDULON_RUNTIME_DIR", tmp.strPath());
     auto nTryInChild = [] {
@@ -382,6 +398,7 @@ TEST(PlatformSingleInstance, HeldAcrossProcessesAndGoesWithTheProcess)
 
 TEST(PlatformSingleInstance, RefusesUnsafeNamesAndLockFiles)
 {
+    CRealNamespace real;
     CTempDir tmp;
     CEnvVar env("PENDULON_RUNTIME_DIR", tmp.strPath());
     ASSERT_EQ(mkdir((tmp / "pendulon-locks").c_str(), 0700), 0);
@@ -403,6 +420,7 @@ TEST(PlatformSingleInstance, RefusesUnsafeNamesAndLockFiles)
 
 TEST(PlatformSingleInstance, PrivateTmpDirectoryMustBeOwnedAndClosed)
 {
+    CRealNamespace real;
     if (geteuid() != 0)
         GTEST_SKIP() << "needs root to act as another user without touching the user's files";
     const uid_t nobody = NobodyUid();
