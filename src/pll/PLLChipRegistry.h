@@ -1,6 +1,7 @@
 #pragma once
-// The creators behind the model table: one for the chips on the SMBus, one for the PLLs inside
-// nVidia chipsets. Each gives null for an id that is not its own.
+// The creators of one kind of model, made from the model table (PLLModels.cpp): the chips on
+// the SMBus, and the PLLs inside nVidia chipsets. Each gives null for an id that is not its
+// own ("Not specified" is neither).
 #include <cstdint>
 
 class CClockGenerator;

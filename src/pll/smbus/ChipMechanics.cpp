@@ -149,14 +149,14 @@ void vDecodeMN(const uint8_t* pRegisters, const MN_FIELDS& fields, int32_t& nM, 
         nN = 4 * bN + (bM >> 6);
         break;
     }
-    if (fields.nBit10Register >= 0) nN += 1024 * ((pRegisters[fields.nBit10Register] >> 6) & 1);
+    if (fields.nNBit10Register >= 0) nN += 1024 * ((pRegisters[fields.nNBit10Register] >> 6) & 1);
 }
 
 bool bFitsMN(const MN_FIELDS& fields, int32_t nM, int32_t nN)
 {
     bool bM6 = fields.eLayout == MN_M6_N10 || fields.eLayout == MN_M6_NLOW;
     int32_t nMaxN = fields.eLayout == MN_M7_N9 || fields.eLayout == MN_M7_NLOW ? 511 : 1023;
-    if (fields.nBit10Register >= 0) nMaxN = 2 * nMaxN + 1;
+    if (fields.nNBit10Register >= 0) nMaxN = 2 * nMaxN + 1;
     return nM >= 0 && nM <= (bM6 ? 63 : 127) && nN >= 0 && nN <= nMaxN;
 }
 
@@ -183,8 +183,8 @@ bool bEncodeMN(uint8_t* pRegisters, const MN_FIELDS& fields, int32_t nM, int32_t
         bM = uint8_t((nM & 0x3F) + 0x40 * (nN & 3));
         break;
     }
-    if (fields.nBit10Register >= 0) {
-        uint8_t& bHigh = pRegisters[fields.nBit10Register];
+    if (fields.nNBit10Register >= 0) {
+        uint8_t& bHigh = pRegisters[fields.nNBit10Register];
         bHigh = uint8_t((bHigh & ~0x40) | (((nN >> 10) & 1) << 6));
     }
     return true;

@@ -50,10 +50,10 @@ void vLearnDivider(int32_t& nDivider, float fVCO);
 // registers 0..nCountRegister are written back, and after 500 ms the block is read again
 // (then 200 ms more).
 struct CHIP_READ {
-    int32_t nMinimum;
-    int32_t nLength;
-    int32_t nCountRegister;  // -1: no repair
-    bool bFillOnes;          // the buffer is filled with 0xFF before each read
+    int32_t nMinimum = 0;
+    int32_t nLength = 0;
+    int32_t nCountRegister = -1;  // -1: no repair
+    bool bFillOnes = false;       // the buffer is filled with 0xFF before each read
 };
 
 // Reads the block into the chip's image. Returns the count finally received (also put into
@@ -63,11 +63,11 @@ int32_t nReadChipImage(CClockGenerator& chip, const CHIP_READ& read);
 // A programming-enable bit: its state is read from one bit, and enabling sets (or, when
 // bActiveLow, clears) another. nStateRegister < 0: the chip has none.
 struct ENABLE_BIT {
-    int16_t nStateRegister;
-    uint8_t bStateMask;
-    int16_t nSetRegister;
-    uint8_t bSetMask;
-    bool bActiveLow;  // the PLL registers are live while the bit is clear
+    int16_t nStateRegister = -1;
+    uint8_t bStateMask = 0;
+    int16_t nSetRegister = -1;
+    uint8_t bSetMask = 0;
+    bool bActiveLow = false;  // the PLL registers are live while the bit is clear
 };
 bool bEnableState(const uint8_t* pRegisters, const ENABLE_BIT& bit);
 void vEnable(uint8_t* pRegisters, const ENABLE_BIT& bit);
@@ -81,10 +81,10 @@ enum MN_LAYOUT : uint8_t {
 };
 
 struct MN_FIELDS {
-    uint8_t nMRegister;
-    uint8_t nNRegister;
+    uint8_t nMRegister;            // M and, by the layout, the high bits of N
+    uint8_t nNRegister;            // the low bits of N
     MN_LAYOUT eLayout;
-    int16_t nBit10Register;  // N bit 10 in bit 6 of this register; -1 none
+    int16_t nNBit10Register = -1;  // N bit 10 in bit 6 of this register; -1 none
 };
 
 void vDecodeMN(const uint8_t* pRegisters, const MN_FIELDS& fields, int32_t& nM, int32_t& nN);
@@ -92,11 +92,11 @@ bool bFitsMN(const MN_FIELDS& fields, int32_t nM, int32_t nN);
 // False (nothing changed) when M or N does not fit the fields.
 bool bEncodeMN(uint8_t* pRegisters, const MN_FIELDS& fields, int32_t nM, int32_t nN);
 
-// An M/N PLL: VCO = reference × (N + offset) / (M + nMOffset).
+// An M/N PLL: VCO = reference × (N + Search.fOffset) / (M + nMOffset).
 struct MN_PLL {
     MN_FIELDS Fields;
-    int32_t nMOffset;
-    PLL_SEARCH Search;  // its fOffset is the N offset of the formula
+    int32_t nMOffset;   // the divisor of the reference is M + nMOffset
+    PLL_SEARCH Search;  // its divisors are M + nMOffset, its fOffset is the N offset
 };
 
 float fPLLOutput(float fReference, const MN_PLL& pll, int32_t nM, int32_t nN);

@@ -5,9 +5,32 @@
 
 namespace {
 
-const CHIP_READ g_SLGRead = {13, 29, 12, false};
-const CHIP_READ g_CV107Read = {9, 35, 8, false};
-const CHIP_READ g_CV174CRead = {13, 20, 12, false};
+constexpr CHIP_READ g_SLGRead = {.nMinimum = 13, .nLength = 29, .nCountRegister = 12};
+constexpr CHIP_READ g_CV107Read = {.nMinimum = 9, .nLength = 35, .nCountRegister = 8};
+constexpr CHIP_READ g_CV174CRead = {.nMinimum = 13, .nLength = 20, .nCountRegister = 12};
+
+// All three set both clocks: FSB 100 to 500 MHz, the second bus clock 33.34 to 133.34 MHz.
+constexpr CLOCK_LIMITS g_SLGLimits = {.fFSBMin = 100.0f,
+                                      .fFSBMax = 500.0f,
+                                      .fGSBMin = 33.34f,
+                                      .fGSBMax = 133.34f,
+                                      .nGSBType = GSB_PCIE,
+                                      .bFSBAdjustable = true,
+                                      .bGSBAdjustable = true};
+constexpr CLOCK_LIMITS g_CV107Limits = {.fFSBMin = 100.0f,
+                                        .fFSBMax = 500.0f,
+                                        .fGSBMin = 33.34f,
+                                        .fGSBMax = 133.34f,
+                                        .nGSBType = GSB_AGP,
+                                        .bFSBAdjustable = true,
+                                        .bGSBAdjustable = true};
+constexpr CLOCK_LIMITS g_CV174CLimits = {.fFSBMin = 100.0f,
+                                         .fFSBMax = 500.0f,
+                                         .fGSBMin = 33.34f,
+                                         .fGSBMax = 133.34f,
+                                         .nGSBType = GSB_PCIE,
+                                         .bFSBAdjustable = true,
+                                         .bGSBAdjustable = true};
 
 const float CV107_AGP_STEP = 0.2237216f;
 
@@ -28,15 +51,9 @@ void vPutTenBitCode(uint8_t* r, unsigned nLow, int32_t nCode)
 
 // SLG505YC56D: FSB = register 15 + 256 × bits 1..0 of register 14, PCI-E = register 16, both
 // in MHz; bits 7 and 6 of register 17 open the FSB and PCI-E registers.
-SLG505YC56D_ClockGenerator::SLG505YC56D_ClockGenerator() : CSMBusChipGenerator(0x40000505, g_SLGRead)
+SLG505YC56D_ClockGenerator::SLG505YC56D_ClockGenerator()
+    : CSMBusChipGenerator(0x40000505, g_SLGRead, g_SLGLimits)
 {
-    m_Min.m_fFSB = 100.0f;
-    m_Max.m_fFSB = 500.0f;
-    m_Min.m_fGSB = 33.34f;
-    m_Max.m_fGSB = 133.34f;
-    m_nGSBType = GSB_PCIE;
-    m_bFSBAdjustable = 1;
-    m_bGSBAdjustable = 1;
 }
 
 void SLG505YC56D_ClockGenerator::vDecode()
@@ -82,15 +99,9 @@ void SLG505YC56D_ClockGenerator::vEncodeGSB()
 
 // IDT CV107: FSB = code × step, the step chosen by bits 6..4 of register 25; AGP = code2 ×
 // 0.2237216. Bit 0 of register 25 and bit 7 of register 30 open the two codes.
-IDT_CV107_ClockGenerator::IDT_CV107_ClockGenerator() : CSMBusChipGenerator(0x08000107, g_CV107Read)
+IDT_CV107_ClockGenerator::IDT_CV107_ClockGenerator()
+    : CSMBusChipGenerator(0x08000107, g_CV107Read, g_CV107Limits)
 {
-    m_Min.m_fFSB = 100.0f;
-    m_Max.m_fFSB = 500.0f;
-    m_Min.m_fGSB = 33.34f;
-    m_Max.m_fGSB = 133.34f;
-    m_nGSBType = GSB_AGP;
-    m_bFSBAdjustable = 1;
-    m_bGSBAdjustable = 1;
 }
 
 void IDT_CV107_ClockGenerator::vDecode()
@@ -145,15 +156,9 @@ void IDT_CV107_ClockGenerator::vEncodeGSB()
 // IDT CV174C: FSB = (code + offset) × multiplier; the multiplier by bits 7..5 of register 0,
 // the offset by bits 2..1 of register 16. The FSB code is live while bit 3 of register 19 is
 // clear. PCI-E is half of register 18 (bit 2 of register 0 set) or half the FSB code.
-IDT_CV174C_ClockGenerator::IDT_CV174C_ClockGenerator() : CSMBusChipGenerator(0x08000174, g_CV174CRead)
+IDT_CV174C_ClockGenerator::IDT_CV174C_ClockGenerator()
+    : CSMBusChipGenerator(0x08000174, g_CV174CRead, g_CV174CLimits)
 {
-    m_Min.m_fFSB = 100.0f;
-    m_Max.m_fFSB = 500.0f;
-    m_Min.m_fGSB = 33.34f;
-    m_Max.m_fGSB = 133.34f;
-    m_nGSBType = GSB_PCIE;
-    m_bFSBAdjustable = 1;
-    m_bGSBAdjustable = 1;
 }
 
 void IDT_CV174C_ClockGenerator::vDecode()

@@ -5,13 +5,25 @@
 
 namespace {
 
-const CHIP_READ g_CY28346Read = {10, 0, -1, false};
-const CHIP_READ g_CY28551Read = {19, 0, -1, false};
+// Neither repairs its block.
+constexpr CHIP_READ g_CY28346Read = {.nMinimum = 10};
+constexpr CHIP_READ g_CY28551Read = {.nMinimum = 19};
 
 // N = f × M / reference: M from 30 down to 1 until N fits 126.
-const PLL_SEARCH g_CY28346Search = {30, 1, 0.0f, 126.0f};
+constexpr PLL_SEARCH g_CY28346Search = {.nStartDivisor = 30, .nMinDivisor = 1, .fOffset = 0.0f, .fCeiling = 126.0f};
 // M from 110 down until N fits 510. M = 0 would divide by zero: 1 is the last tried.
-const PLL_SEARCH g_CY28551Search = {110, 1, 0.0f, 510.0f};
+constexpr PLL_SEARCH g_CY28551Search = {.nStartDivisor = 110, .nMinDivisor = 1, .fOffset = 0.0f, .fCeiling = 510.0f};
+
+// The CY28346's AGP clock is a fixed fraction of the FSB.
+constexpr CLOCK_LIMITS g_CY28346Limits = {
+    .fFSBMin = 66.67f, .fFSBMax = 300.0f, .nGSBType = GSB_AGP, .bFSBAdjustable = true};
+constexpr CLOCK_LIMITS g_CY28551Limits = {.fFSBMin = 100.0f,
+                                          .fFSBMax = 700.0f,
+                                          .fGSBMin = 50.0f,
+                                          .fGSBMax = 200.0f,
+                                          .nGSBType = GSB_PCIE,
+                                          .bFSBAdjustable = true,
+                                          .bGSBAdjustable = true};
 
 const uint32_t CY28346_WRITE_MS = 100;
 
@@ -19,12 +31,9 @@ const uint32_t CY28346_WRITE_MS = 100;
 
 // CY28346: N = register 8, M = register 9 >> 1; the reference by bits 1..0 of register 0,
 // the AGP divider by bits 2..0.
-CY28346_ClockGenerator::CY28346_ClockGenerator() : CSMBusChipGenerator(0x04283460, g_CY28346Read)
+CY28346_ClockGenerator::CY28346_ClockGenerator()
+    : CSMBusChipGenerator(0x04283460, g_CY28346Read, g_CY28346Limits)
 {
-    m_Min.m_fFSB = 66.67f;
-    m_Max.m_fFSB = 300.0f;
-    m_nGSBType = GSB_AGP;
-    m_bFSBAdjustable = 1;
 }
 
 void CY28346_ClockGenerator::vDecode()
@@ -78,15 +87,9 @@ uint32_t CY28346_ClockGenerator::bSetFSB(float fFSB)
 // CY28551: FSB = N × reference / M with N = register 14 + 256 × bit 7 of register 15 and
 // M = bits 6..0 of register 15; PCI-E = N2 / 2 with N2 = register 16 + 256 × bit 7 of
 // register 18. Bits 2 and 3 of register 18 open the FSB and PCI-E dividers.
-CY28551_ClockGenerator::CY28551_ClockGenerator() : CSMBusChipGenerator(0x04285510, g_CY28551Read)
+CY28551_ClockGenerator::CY28551_ClockGenerator()
+    : CSMBusChipGenerator(0x04285510, g_CY28551Read, g_CY28551Limits)
 {
-    m_Min.m_fFSB = 100.0f;
-    m_Max.m_fFSB = 700.0f;
-    m_Min.m_fGSB = 50.0f;
-    m_Max.m_fGSB = 200.0f;
-    m_nGSBType = GSB_PCIE;
-    m_bFSBAdjustable = 1;
-    m_bGSBAdjustable = 1;
 }
 
 void CY28551_ClockGenerator::vDecode()

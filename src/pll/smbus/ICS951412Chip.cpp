@@ -1,6 +1,7 @@
 // ICS 951412: the frequency-select presets.
 #include "pll/smbus/ICS951412Chip.h"
 
+#include "pll/ClockLimits.h"
 #include "pll/smbus/ChipMechanics.h"
 
 const FREQUENCY_PRESET g_ICS951412Presets[30] = {
@@ -24,15 +25,15 @@ const FREQUENCY_PRESET g_ICS951412Presets[30] = {
 namespace {
 
 const int32_t PRESET_COUNT = 30;
-const CHIP_READ g_Read = {1, 0, -1, false};
+constexpr CHIP_READ g_Read = {.nMinimum = 1};
+// Presets only: neither clock is set on its own, and the limits are the presets'.
+constexpr CLOCK_LIMITS g_Limits = {.nGSBType = GSB_PCIE};
 
 }  // namespace
 
 ICS_951412_ClockGenerator::ICS_951412_ClockGenerator() : CClockGenerator(0x01951412)
 {
-    m_bFSBAdjustable = 0;
-    m_bGSBAdjustable = 0;
-    m_nGSBType = GSB_PCIE;
+    vApplyLimits(*this, g_Limits);
     m_nPresetCount = PRESET_COUNT;
     m_pPresets = g_ICS951412Presets;
 }

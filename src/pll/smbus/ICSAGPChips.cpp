@@ -10,78 +10,102 @@ using namespace ics;
 namespace {
 
 const MN_CHIP_MODEL g_ICS94228 = {
-    {9, 15, 8, false},
-    {{9, 10, MN_M7_NLOW, -1}, 2, {18, 2, 8.0f, 500.0f}},
-    MEASURED,
-    {4, 0x40, 4, 0x40, false},
-    0, 0x40,
-    false, NO_PLL,
-    66.67f, 300.0f, -1.0f, -1.0f, GSB_AGP, false,
+    .Read = {.nMinimum = 9, .nLength = 15, .nCountRegister = 8},
+    .CPUPLL = {.Fields = {.nMRegister = 9, .nNRegister = 10, .eLayout = MN_M7_NLOW},
+               .nMOffset = 2,
+               .Search = {.nStartDivisor = 18, .nMinDivisor = 2, .fOffset = 8.0f, .fCeiling = 500.0f}},
+    .CPUDivider = MEASURED,
+    .Enable = {.nStateRegister = 4, .bStateMask = 0x40, .nSetRegister = 4, .bSetMask = 0x40},
+    .Strobe = {.nRegister = 0, .bMask = 0x40},
+    .Limits = {.fFSBMin = 66.67f, .fFSBMax = 300.0f, .nGSBType = GSB_AGP, .bFSBAdjustable = true},
 };
 
 const MN_CHIP_MODEL g_ICS950403 = {
-    {7, 25, 6, false},
-    {{11, 12, MN_M7_N9, -1}, 2, {34, 2, 8.0f, 509.0f}},
-    {DIV_TABLE_B, 15, 0},
-    ENABLE_REG10_BIT7,
-    -1, 0,
-    false, NO_PLL,
-    100.0f, 400.0f, -1.0f, -1.0f, GSB_AGP, true,
+    .Read = {.nMinimum = 7, .nLength = 25, .nCountRegister = 6},
+    .CPUPLL = {.Fields = {.nMRegister = 11, .nNRegister = 12, .eLayout = MN_M7_N9},
+               .nMOffset = 2,
+               .Search = {.nStartDivisor = 34, .nMinDivisor = 2, .fOffset = 8.0f, .fCeiling = 509.0f}},
+    .CPUDivider = {.nTable = DIV_TABLE_B, .nRegister = 15, .nShift = 0},
+    .Enable = ENABLE_REG10_BIT7,
+    .Limits = {.fFSBMin = 100.0f, .fFSBMax = 400.0f, .nGSBType = GSB_AGP, .bFSBAdjustable = true},
+    .bOutputsAlways = true,
 };
 
 const MN_CHIP_MODEL g_ICS950405 = {
-    {1, 13, 6, true},
-    {{11, 12, MN_M6_N10, -1}, 2, {34, 2, 8.0f, 1000.0f}},
-    MEASURED,
-    ENABLE_REG10_BIT7,
-    -1, 0,
-    false, NO_PLL,
-    100.0f, 400.0f, -1.0f, -1.0f, GSB_AGP, false,
+    .Read = {.nMinimum = 1, .nLength = 13, .nCountRegister = 6, .bFillOnes = true},
+    .CPUPLL = {.Fields = {.nMRegister = 11, .nNRegister = 12, .eLayout = MN_M6_N10},
+               .nMOffset = 2,
+               .Search = {.nStartDivisor = 34, .nMinDivisor = 2, .fOffset = 8.0f, .fCeiling = 1000.0f}},
+    .CPUDivider = MEASURED,
+    .Enable = ENABLE_REG10_BIT7,
+    .Limits = {.fFSBMin = 100.0f, .fFSBMax = 400.0f, .nGSBType = GSB_AGP, .bFSBAdjustable = true},
 };
 
 const MN_CHIP_MODEL g_ICS951402 = {
-    {9, 20, 8, false},
-    {{11, 12, MN_M7_N9, -1}, 2, {18, 2, 8.0f, 500.0f}},
-    {DIV_TABLE_B, 15, 0},
-    ENABLE_REG10_BIT7,
-    -1, 0,
-    false, NO_PLL,
-    100.0f, 500.0f, -1.0f, -1.0f, GSB_AGP, false,
+    .Read = {.nMinimum = 9, .nLength = 20, .nCountRegister = 8},
+    .CPUPLL = {.Fields = {.nMRegister = 11, .nNRegister = 12, .eLayout = MN_M7_N9},
+               .nMOffset = 2,
+               .Search = {.nStartDivisor = 18, .nMinDivisor = 2, .fOffset = 8.0f, .fCeiling = 500.0f}},
+    .CPUDivider = {.nTable = DIV_TABLE_B, .nRegister = 15, .nShift = 0},
+    .Enable = ENABLE_REG10_BIT7,
+    .Limits = {.fFSBMin = 100.0f, .fFSBMax = 500.0f, .nGSBType = GSB_AGP, .bFSBAdjustable = true},
 };
 
+// The GSB limits are those of AGP until a read finds a PCI-Express graphics card.
 const MN_CHIP_MODEL g_ICS952505 = {
-    {9, 21, 8, false},
-    CPU_M6_N10,
-    {DIV_TABLE_B, 19, 4},
-    {1, 0x80, 10, 0x80, false},
-    -1, 0,
-    true, GSBPLL(15, 16),
-    100.0f, 500.0f, 33.34f, 133.34f, GSB_AGP, false,
+    .Read = {.nMinimum = 9, .nLength = 21, .nCountRegister = 8},
+    .CPUPLL = CPU_M6_N10,
+    .CPUDivider = {.nTable = DIV_TABLE_B, .nRegister = 19, .nShift = 4},
+    .Enable = {.nStateRegister = 1, .bStateMask = 0x80, .nSetRegister = 10, .bSetMask = 0x80},
+    .bSecondPLL = true,
+    .SecondPLL = GSBPLL(15, 16),
+    .Limits = {.fFSBMin = 100.0f,
+               .fFSBMax = 500.0f,
+               .fGSBMin = 33.34f,
+               .fGSBMax = 133.34f,
+               .nGSBType = GSB_AGP,
+               .bFSBAdjustable = true,
+               .bGSBAdjustable = true},
 };
 
+// The 952607 and 952618 set their AGP clock through a small PLL of their own (g_AGPPLL).
 const MN_CHIP_MODEL g_ICS952607 = {
-    {9, 25, 8, false},
-    {{11, 12, MN_M7_N9, -1}, 2, {18, 2, 8.0f, 509.0f}},
-    {DIV_TABLE_B, 15, 0},
-    ENABLE_REG10_BIT7,
-    -1, 0,
-    false, NO_PLL,
-    100.0f, 500.0f, 33.34f, 133.34f, GSB_AGP, false,
+    .Read = {.nMinimum = 9, .nLength = 25, .nCountRegister = 8},
+    .CPUPLL = {.Fields = {.nMRegister = 11, .nNRegister = 12, .eLayout = MN_M7_N9},
+               .nMOffset = 2,
+               .Search = {.nStartDivisor = 18, .nMinDivisor = 2, .fOffset = 8.0f, .fCeiling = 509.0f}},
+    .CPUDivider = {.nTable = DIV_TABLE_B, .nRegister = 15, .nShift = 0},
+    .Enable = ENABLE_REG10_BIT7,
+    .Limits = {.fFSBMin = 100.0f,
+               .fFSBMax = 500.0f,
+               .fGSBMin = 33.34f,
+               .fGSBMax = 133.34f,
+               .nGSBType = GSB_AGP,
+               .bFSBAdjustable = true,
+               .bGSBAdjustable = true},
 };
 
 const MN_CHIP_MODEL g_ICS952618 = {
-    {9, 25, 8, false},
-    {{11, 12, MN_M7_N9, -1}, 2, {18, 2, 8.0f, 509.0f}},
-    {DIV_TABLE_F, 15, 0},
-    ENABLE_REG10_BIT7,
-    -1, 0,
-    false, NO_PLL,
-    66.67f, 400.0f, 33.34f, 133.34f, GSB_AGP, false,
+    .Read = {.nMinimum = 9, .nLength = 25, .nCountRegister = 8},
+    .CPUPLL = {.Fields = {.nMRegister = 11, .nNRegister = 12, .eLayout = MN_M7_N9},
+               .nMOffset = 2,
+               .Search = {.nStartDivisor = 18, .nMinDivisor = 2, .fOffset = 8.0f, .fCeiling = 509.0f}},
+    .CPUDivider = {.nTable = DIV_TABLE_F, .nRegister = 15, .nShift = 0},
+    .Enable = ENABLE_REG10_BIT7,
+    .Limits = {.fFSBMin = 66.67f,
+               .fFSBMax = 400.0f,
+               .fGSBMin = 33.34f,
+               .fGSBMax = 133.34f,
+               .nGSBType = GSB_AGP,
+               .bFSBAdjustable = true,
+               .bGSBAdjustable = true},
 };
 
 // The small AGP PLL of the 952607 family: VCO = ref × (N2 + 8) / (M2 + 2), M2 in 4 bits,
 // N2 in 7 bits, searched from M2 = 10.
-const MN_PLL g_AGPPLL = {{5, 6, MN_M7_N9, -1}, 2, {12, 2, 8.0f, 126.0f}};
+const MN_PLL g_AGPPLL = {.Fields = {.nMRegister = 5, .nNRegister = 6, .eLayout = MN_M7_N9},
+                         .nMOffset = 2,
+                         .Search = {.nStartDivisor = 12, .nMinDivisor = 2, .fOffset = 8.0f, .fCeiling = 126.0f}};
 
 // The graphics card decides what the 952505's second bus clock is: the first display
 // function with an AGP capability makes it AGP, the first with a PCI-Express one PCI-E.
@@ -248,7 +272,6 @@ ICS_952607_ClockGenerator::ICS_952607_ClockGenerator()
 ICS_952607_ClockGenerator::ICS_952607_ClockGenerator(uint32_t dwID, const MN_CHIP_MODEL& model)
     : CMNPLLClockGenerator(dwID, model)
 {
-    m_bGSBAdjustable = 1;
 }
 
 float ICS_952607_ClockGenerator::fSecondReference(int32_t nSelector) const

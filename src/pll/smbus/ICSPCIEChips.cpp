@@ -10,62 +10,168 @@ using namespace ics;
 namespace {
 
 const MN_CHIP_MODEL g_ICS951416 = {
-    {9, 21, 8, false}, CPU_M6_N10, {DIV_TABLE_A, 19, 4}, ENABLE_REG10_BIT7, -1, 0,
-    true, GSBPLL(15, 16), 100.0f, 500.0f, 50.0f, 200.0f, GSB_PCIE, false,
+    .Read = {.nMinimum = 9, .nLength = 21, .nCountRegister = 8},
+    .CPUPLL = CPU_M6_N10,
+    .CPUDivider = {.nTable = DIV_TABLE_A, .nRegister = 19, .nShift = 4},
+    .Enable = ENABLE_REG10_BIT7,
+    .bSecondPLL = true,
+    .SecondPLL = GSBPLL(15, 16),
+    .Limits = {.fFSBMin = 100.0f,
+               .fFSBMax = 500.0f,
+               .fGSBMin = 50.0f,
+               .fGSBMax = 200.0f,
+               .nGSBType = GSB_PCIE,
+               .bFSBAdjustable = true,
+               .bGSBAdjustable = true},
 };
 
 const MN_CHIP_MODEL g_ICS951422 = {
-    {9, 21, 8, false}, CPU_M6_N10, {DIV_TABLE_A, 19, 4}, ENABLE_REG10_BIT7, -1, 0,
-    true, GSBPLL(17, 18), 100.0f, 500.0f, 50.0f, 200.0f, GSB_PCIE, false,
+    .Read = {.nMinimum = 9, .nLength = 21, .nCountRegister = 8},
+    .CPUPLL = CPU_M6_N10,
+    .CPUDivider = {.nTable = DIV_TABLE_A, .nRegister = 19, .nShift = 4},
+    .Enable = ENABLE_REG10_BIT7,
+    .bSecondPLL = true,
+    .SecondPLL = GSBPLL(17, 18),
+    .Limits = {.fFSBMin = 100.0f,
+               .fFSBMax = 500.0f,
+               .fGSBMin = 50.0f,
+               .fGSBMax = 200.0f,
+               .nGSBType = GSB_PCIE,
+               .bFSBAdjustable = true,
+               .bGSBAdjustable = true},
 };
 
 const MN_CHIP_MODEL g_ICS951446 = {
-    {9, 21, 8, false}, CPU_M6_N10, {DIV_TABLE_A, 19, 4}, ENABLE_REG10_BIT7, -1, 0,
-    true, GSBPLL(15, 16), 100.0f, 600.0f, 50.0f, 200.0f, GSB_PCIE, false,
+    .Read = {.nMinimum = 9, .nLength = 21, .nCountRegister = 8},
+    .CPUPLL = CPU_M6_N10,
+    .CPUDivider = {.nTable = DIV_TABLE_A, .nRegister = 19, .nShift = 4},
+    .Enable = ENABLE_REG10_BIT7,
+    .bSecondPLL = true,
+    .SecondPLL = GSBPLL(15, 16),
+    .Limits = {.fFSBMin = 100.0f,
+               .fFSBMax = 600.0f,
+               .fGSBMin = 50.0f,
+               .fGSBMax = 200.0f,
+               .nGSBType = GSB_PCIE,
+               .bFSBAdjustable = true,
+               .bGSBAdjustable = true},
 };
 
 const MN_CHIP_MODEL g_ICS951462 = {
-    {9, 21, 8, false}, CPU_M6_N10, {DIV_TABLE_A, 19, 4}, ENABLE_REG10_BIT7, -1, 0,
-    true, GSBPLL(15, 16), 100.0f, 600.0f, 50.0f, 200.0f, GSB_PCIE, false,
+    .Read = {.nMinimum = 9, .nLength = 21, .nCountRegister = 8},
+    .CPUPLL = CPU_M6_N10,
+    .CPUDivider = {.nTable = DIV_TABLE_A, .nRegister = 19, .nShift = 4},
+    .Enable = ENABLE_REG10_BIT7,
+    .bSecondPLL = true,
+    .SecondPLL = GSBPLL(15, 16),
+    .Limits = {.fFSBMin = 100.0f,
+               .fFSBMax = 600.0f,
+               .fGSBMin = 50.0f,
+               .fGSBMax = 200.0f,
+               .nGSBType = GSB_PCIE,
+               .bFSBAdjustable = true,
+               .bGSBAdjustable = true},
 };
 
 const MN_CHIP_MODEL g_ICS954119 = {
-    {9, 21, 8, false}, CPU_M6_N10, MEASURED, ENABLE_REG10_BIT7, -1, 0,
-    false, NO_PLL, 100.0f, 500.0f, -1.0f, -1.0f, GSB_PCIE, false,
+    .Read = {.nMinimum = 9, .nLength = 21, .nCountRegister = 8},
+    .CPUPLL = CPU_M6_N10,
+    .CPUDivider = MEASURED,
+    .Enable = ENABLE_REG10_BIT7,
+    .Limits = {.fFSBMin = 100.0f, .fFSBMax = 500.0f, .nGSBType = GSB_PCIE, .bFSBAdjustable = true},
 };
 
 // The 954123 and 954519 keep a divider code in register 19, one past their 19-byte block:
 // the byte count is repaired to 20 so that the chip sends it.
 const MN_CHIP_MODEL g_ICS954123 = {
-    {9, 20, 8, false}, CPU_M6_N10, MEASURED, ENABLE_REG10_BIT7, -1, 0,
-    true, GSBPLL(17, 18), 100.0f, 600.0f, 50.0f, 200.0f, GSB_PCIE, false,
+    .Read = {.nMinimum = 9, .nLength = 20, .nCountRegister = 8},
+    .CPUPLL = CPU_M6_N10,
+    .CPUDivider = MEASURED,
+    .Enable = ENABLE_REG10_BIT7,
+    .bSecondPLL = true,
+    .SecondPLL = GSBPLL(17, 18),
+    .Limits = {.fFSBMin = 100.0f,
+               .fFSBMax = 600.0f,
+               .fGSBMin = 50.0f,
+               .fGSBMax = 200.0f,
+               .nGSBType = GSB_PCIE,
+               .bFSBAdjustable = true,
+               .bGSBAdjustable = true},
 };
 
 const MN_CHIP_MODEL g_ICS954148 = {
-    {9, 19, 8, false}, CPU_M6_N10, MEASURED, ENABLE_REG10_BIT7, -1, 0,
-    true, GSBPLL(17, 18), 100.0f, 600.0f, 50.0f, 200.0f, GSB_PCIE, false,
+    .Read = {.nMinimum = 9, .nLength = 19, .nCountRegister = 8},
+    .CPUPLL = CPU_M6_N10,
+    .CPUDivider = MEASURED,
+    .Enable = ENABLE_REG10_BIT7,
+    .bSecondPLL = true,
+    .SecondPLL = GSBPLL(17, 18),
+    .Limits = {.fFSBMin = 100.0f,
+               .fFSBMax = 600.0f,
+               .fGSBMin = 50.0f,
+               .fGSBMax = 200.0f,
+               .nGSBType = GSB_PCIE,
+               .bFSBAdjustable = true,
+               .bGSBAdjustable = true},
 };
 
 const MN_CHIP_MODEL g_ICS954519 = {
-    {9, 20, 8, false}, CPU_M6_N10, OWN, {1, 0x04, 1, 0x04, false}, -1, 0,
-    true, GSBPLL(17, 18), 100.0f, 600.0f, 50.0f, 200.0f, GSB_PCIE, false,
+    .Read = {.nMinimum = 9, .nLength = 20, .nCountRegister = 8},
+    .CPUPLL = CPU_M6_N10,
+    .CPUDivider = OWN,
+    .Enable = {.nStateRegister = 1, .bStateMask = 0x04, .nSetRegister = 1, .bSetMask = 0x04},
+    .bSecondPLL = true,
+    .SecondPLL = GSBPLL(17, 18),
+    .Limits = {.fFSBMin = 100.0f,
+               .fFSBMax = 600.0f,
+               .fGSBMin = 50.0f,
+               .fGSBMax = 200.0f,
+               .nGSBType = GSB_PCIE,
+               .bFSBAdjustable = true,
+               .bGSBAdjustable = true},
 };
 
 // VCO = reference × N / M; M in bits 5..0 of register 11, N = 4 × register 12 + bits 7..6 of
 // register 11; searched from M = 32.
 constexpr MN_PLL PLRS_PLL(uint8_t nMRegister, uint8_t nNRegister, float fCeiling)
 {
-    return {{nMRegister, nNRegister, MN_M6_NLOW, -1}, 0, {32, 1, 0.0f, fCeiling}};
+    return {
+        .Fields = {.nMRegister = nMRegister, .nNRegister = nNRegister, .eLayout = MN_M6_NLOW},
+        .nMOffset = 0,
+        .Search = {.nStartDivisor = 32, .nMinDivisor = 1, .fOffset = 0.0f, .fCeiling = fCeiling},
+    };
 }
 
 const MN_CHIP_MODEL g_ICS9PLRS509 = {
-    {9, 31, 8, false}, PLRS_PLL(11, 12, 1000.0f), MEASURED, {1, 0x10, 1, 0x10, false}, -1, 0,
-    true, PLRS_PLL(15, 16, 509.0f), 100.0f, 600.0f, 50.0f, 200.0f, GSB_PCIE, false,
+    .Read = {.nMinimum = 9, .nLength = 31, .nCountRegister = 8},
+    .CPUPLL = PLRS_PLL(11, 12, 1000.0f),
+    .CPUDivider = MEASURED,
+    .Enable = {.nStateRegister = 1, .bStateMask = 0x10, .nSetRegister = 1, .bSetMask = 0x10},
+    .bSecondPLL = true,
+    .SecondPLL = PLRS_PLL(15, 16, 509.0f),
+    .Limits = {.fFSBMin = 100.0f,
+               .fFSBMax = 600.0f,
+               .fGSBMin = 50.0f,
+               .fGSBMax = 200.0f,
+               .nGSBType = GSB_PCIE,
+               .bFSBAdjustable = true,
+               .bGSBAdjustable = true},
 };
 
 const MN_CHIP_MODEL g_ICS9PLRS587 = {
-    {9, 32, 8, false}, PLRS_PLL(11, 12, 1000.0f), MEASURED, {1, 0x10, 1, 0x10, false}, -1, 0,
-    true, PLRS_PLL(15, 16, 509.0f), 100.0f, 600.0f, 50.0f, 200.0f, GSB_PCIE, false,
+    .Read = {.nMinimum = 9, .nLength = 32, .nCountRegister = 8},
+    .CPUPLL = PLRS_PLL(11, 12, 1000.0f),
+    .CPUDivider = MEASURED,
+    .Enable = {.nStateRegister = 1, .bStateMask = 0x10, .nSetRegister = 1, .bSetMask = 0x10},
+    .bSecondPLL = true,
+    .SecondPLL = PLRS_PLL(15, 16, 509.0f),
+    .Limits = {.fFSBMin = 100.0f,
+               .fFSBMax = 600.0f,
+               .fGSBMin = 50.0f,
+               .fGSBMax = 200.0f,
+               .nGSBType = GSB_PCIE,
+               .bFSBAdjustable = true,
+               .bGSBAdjustable = true},
 };
 
 const float PLRS_DEFAULT_REFERENCE = 47.727264f;

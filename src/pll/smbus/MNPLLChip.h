@@ -6,21 +6,26 @@
 // clocks are derived.
 #include <cstdint>
 
+#include "pll/ClockLimits.h"
 #include "pll/smbus/SMBusChip.h"
+
+// A bit the driver sets in the image with every new FSB (the chip takes the new PLL values
+// when it sees it).
+struct STROBE_BIT {
+    int16_t nRegister = -1;  // -1: the chip has none
+    uint8_t bMask = 0;
+};
 
 struct MN_CHIP_MODEL {
     CHIP_READ Read;
-    MN_PLL CPU;
+    MN_PLL CPUPLL;             // the PLL the FSB comes from
     DIVIDER_FIELD CPUDivider;  // DIV_MEASURED: learned; DIV_OWN: decoded by the model
     ENABLE_BIT Enable;         // set before the first write when it was read clear
-    int16_t nStrobeRegister;   // set in the image on every bSetFSB; -1 none
-    uint8_t bStrobeMask;
-    bool bSecondPLL;           // the GSB comes from a second PLL that bSetGSB programs
-    MN_PLL GSB;
-    float fFSBMin, fFSBMax;
-    float fGSBMin, fGSBMax;    // -1 when the GSB is fixed
-    int32_t nGSBType;
-    bool bOutputsAlways;       // GSB and PCI are filled even when the GSB is ignored
+    STROBE_BIT Strobe = {};
+    bool bSecondPLL = false;   // the GSB comes from a second PLL that bSetGSB programs
+    MN_PLL SecondPLL = {};     // used only with bSecondPLL
+    CLOCK_LIMITS Limits;
+    bool bOutputsAlways = false;  // GSB and PCI are filled even when the GSB is ignored
 };
 
 class CMNPLLClockGenerator : public CSMBusChipGenerator {

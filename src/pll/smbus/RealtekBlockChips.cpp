@@ -10,12 +10,20 @@ namespace {
 
 const uint32_t SWITCH_WAIT_MS = 100;
 const int32_t SWITCH_BYTES = 17;
-const CHIP_READ g_NoBlockRead = {0, 0, -1, false};
+constexpr CHIP_READ g_NoBlockRead = {};
 
-// FSB = (NA + NB + 4) × 12 / (M + 2), M in 6 bits, NA and NB in 10 bits each.
+// FSB = (NA + NB + 4) × 12 / (M + 2), M in 6 bits, NA and NB in 10 bits each. Only the FSB is
+// set; AGP and PCI follow it or are fixed.
 const REALTEK_WORD_PART* pPart360()
 {
-    static const REALTEK_WORD_PART part = {40, 35, {65, 2, 4.0f, 1022.0f}, 2, 1023};
+    static const REALTEK_WORD_PART part = {
+        .nRegisters = 40,
+        .nMinimumGood = 35,
+        .Search = {.nStartDivisor = 65, .nMinDivisor = 2, .fOffset = 4.0f, .fCeiling = 1022.0f},
+        .nMOffset = 2,
+        .nMaxHalf = 1023,
+        .Limits = {.fFSBMin = 90.0f, .fFSBMax = 266.67f, .nGSBType = GSB_AGP, .bFSBAdjustable = true},
+    };
     return &part;
 }
 
@@ -23,7 +31,14 @@ const REALTEK_WORD_PART* pPart360()
 // stays under 510 whatever the ceiling.
 const REALTEK_WORD_PART* pPart560()
 {
-    static const REALTEK_WORD_PART part = {35, 34, {64, 1, 2.0f, 510.0f}, 1, 255};
+    static const REALTEK_WORD_PART part = {
+        .nRegisters = 35,
+        .nMinimumGood = 34,
+        .Search = {.nStartDivisor = 64, .nMinDivisor = 1, .fOffset = 2.0f, .fCeiling = 510.0f},
+        .nMOffset = 1,
+        .nMaxHalf = 255,
+        .Limits = {.fFSBMin = 50.0f, .fFSBMax = 333.34f, .nGSBType = GSB_AGP, .bFSBAdjustable = true},
+    };
     return &part;
 }
 
@@ -32,10 +47,8 @@ uint16_t wRegister(uint8_t bValue) { return bValue; }
 }  // namespace
 
 CRealtekBlockWordChip::CRealtekBlockWordChip(uint32_t dwID, const REALTEK_WORD_PART& part)
-    : CSMBusChipGenerator(dwID, g_NoBlockRead), m_Part(part)
+    : CSMBusChipGenerator(dwID, g_NoBlockRead, part.Limits), m_Part(part)
 {
-    m_bFSBAdjustable = 1;
-    m_nGSBType = GSB_AGP;
 }
 
 uint32_t CRealtekBlockWordChip::bReadClocks(CFrequencySet& set)
@@ -111,11 +124,7 @@ uint32_t CRealtekBlockWordChip::bSetFSB(float fFSB)
 
 // RTM 360-408: NA = register 18 + 256 × bits 1..0 of 17, NB = register 20 + 256 × bits 1..0
 // of 19, M = bits 5..0 of register 21; AGP and PCI by bits 5..3 of register 31.
-RTM_360_408_ClockGenerator::RTM_360_408_ClockGenerator() : CRealtekBlockWordChip(0x02360408, *pPart360())
-{
-    m_Min.m_fFSB = 90.0f;
-    m_Max.m_fFSB = 266.67f;
-}
+RTM_360_408_ClockGenerator::RTM_360_408_ClockGenerator() : CRealtekBlockWordChip(0x02360408, *pPart360()) {}
 
 void RTM_360_408_ClockGenerator::vPrepareSwitch(uint8_t* pImage)
 {
@@ -158,11 +167,7 @@ void RTM_360_408_ClockGenerator::vEncodeFSB()
 
 // RTM 560-266: NA = register 17, NB = register 18, M = register 19; the reference and the
 // PCI divider by bits 7..5 of register 31.
-RTM_560_266_ClockGenerator::RTM_560_266_ClockGenerator() : CRealtekBlockWordChip(0x02560266, *pPart560())
-{
-    m_Min.m_fFSB = 50.0f;
-    m_Max.m_fFSB = 333.34f;
-}
+RTM_560_266_ClockGenerator::RTM_560_266_ClockGenerator() : CRealtekBlockWordChip(0x02560266, *pPart560()) {}
 
 void RTM_560_266_ClockGenerator::vPrepareSwitch(uint8_t* pImage)
 {

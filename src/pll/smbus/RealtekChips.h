@@ -5,13 +5,14 @@
 // and 865-461 take word transfers with the register OR 0x80 as command from the start.
 #include "pll/smbus/SMBusChip.h"
 
-// What sets the two block-then-word parts apart in reading and searching.
+// What sets the two block-then-word parts apart in reading, searching and their limits.
 struct REALTEK_WORD_PART {
     int32_t nRegisters;    // registers read one by one
     int32_t nMinimumGood;  // fewer good registers fail the read
     PLL_SEARCH Search;     // D = M + nMOffset, N = NA + NB; FSB = reference / 2 × (N + offset) / D
     int32_t nMOffset;
     int32_t nMaxHalf;      // the largest NA and NB the registers hold
+    CLOCK_LIMITS Limits;
 };
 
 // The two block-then-word parts.
@@ -66,7 +67,8 @@ public:
     float m_fVCO2 = -1.0f;
 
 protected:
-    CRealtekWordChip(uint32_t dwID, int32_t nRegisters, int32_t nMinimumGood, bool bClearFirst);
+    CRealtekWordChip(uint32_t dwID, int32_t nRegisters, int32_t nMinimumGood, bool bClearFirst,
+                     const CLOCK_LIMITS& limits);
     // Writes the listed registers of the image, each with one word transfer.
     bool bWriteWords(const uint8_t* pRegisters, int nCount);
     void vEncodeFSB() override {}

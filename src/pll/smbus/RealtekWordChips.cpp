@@ -8,34 +8,44 @@
 
 namespace {
 
-const CHIP_READ g_NoBlockRead = {0, 0, -1, false};
+constexpr CHIP_READ g_NoBlockRead = {};
 const uint32_t LOAD_WAIT_MS = 50;
 const uint8_t WORD_COMMAND = 0x80;
 const uint8_t REG_LOAD = 31;
 
 // 862-410 CPU PLL: VCO = 6.25 × (N + 64) / (M + 2), the same as 300 × 2 × (N / 32 + 2) /
 // ((M + 2) × 3); searched from M = 23 while N stays under 16000.
-const PLL_SEARCH g_862Search = {25, 2, 64.0f, 16000.0f};
+const PLL_SEARCH g_862Search = {.nStartDivisor = 25, .nMinDivisor = 2, .fOffset = 64.0f, .fCeiling = 16000.0f};
 const float REFERENCE_862 = 6.25f;
 // Its second PLL: VCO2 = 14.31818 × (N2 + 2) / (M2 + 2), from M2 = 19 while N2 <= 1000.
-const PLL_SEARCH g_862Search2 = {21, 2, 2.0f, 1000.0f};
+const PLL_SEARCH g_862Search2 = {.nStartDivisor = 21, .nMinDivisor = 2, .fOffset = 2.0f, .fCeiling = 1000.0f};
 const float CRYSTAL = 14.31818f;
 const int32_t GSB_FROM_VCO2_DIVIDER = 3;
 
+// Both set the FSB from 100 to 500 MHz and the PCI-E clock from 50 to 200 MHz.
+constexpr CLOCK_LIMITS g_RTM862Limits = {.fFSBMin = 100.0f,
+                                         .fFSBMax = 500.0f,
+                                         .fGSBMin = 50.0f,
+                                         .fGSBMax = 200.0f,
+                                         .nGSBType = GSB_PCIE,
+                                         .bFSBAdjustable = true,
+                                         .bGSBAdjustable = true};
+constexpr CLOCK_LIMITS g_RTM865Limits = {.fFSBMin = 100.0f,
+                                         .fFSBMax = 500.0f,
+                                         .fGSBMin = 50.0f,
+                                         .fGSBMax = 200.0f,
+                                         .nGSBType = GSB_PCIE,
+                                         .bFSBAdjustable = true,
+                                         .bGSBAdjustable = true};
+
 }  // namespace
 
-CRealtekWordChip::CRealtekWordChip(uint32_t dwID, int32_t nRegisters, int32_t nMinimumGood, bool bClearFirst)
-    : CSMBusChipGenerator(dwID, g_NoBlockRead), m_nWordRegisters(nRegisters), m_nMinimumGood(nMinimumGood),
+CRealtekWordChip::CRealtekWordChip(uint32_t dwID, int32_t nRegisters, int32_t nMinimumGood, bool bClearFirst,
+                                   const CLOCK_LIMITS& limits)
+    : CSMBusChipGenerator(dwID, g_NoBlockRead, limits), m_nWordRegisters(nRegisters), m_nMinimumGood(nMinimumGood),
       m_bClearFirst(bClearFirst)
 {
     m_nAccessMethod = ACCESS_WORD_HIGH;
-    m_Min.m_fFSB = 100.0f;
-    m_Max.m_fFSB = 500.0f;
-    m_Min.m_fGSB = 50.0f;
-    m_Max.m_fGSB = 200.0f;
-    m_nGSBType = GSB_PCIE;
-    m_bFSBAdjustable = 1;
-    m_bGSBAdjustable = 1;
 }
 
 uint32_t CRealtekWordChip::bReadClocks(CFrequencySet& set)
@@ -72,7 +82,11 @@ bool CRealtekWordChip::bWriteWords(const uint8_t* pRegisters, int nCount)
 
 // RTM 862-410: N = register 15 + 256 × bits 6..0 of 14, M = register 11; the CPU divider by
 // bits 6..4 of register 28; the PCI-E and PCI sources by bits 6..4 of registers 29 and 30.
-RTM_862_410_ClockGenerator::RTM_862_410_ClockGenerator() : CRealtekWordChip(0x02862410, 48, 46, false) {}
+// Registers 0..47 are read; 46 of them must answer.
+RTM_862_410_ClockGenerator::RTM_862_410_ClockGenerator()
+    : CRealtekWordChip(0x02862410, 48, 46, false, g_RTM862Limits)
+{
+}
 
 void RTM_862_410_ClockGenerator::vDecode()
 {
@@ -181,7 +195,11 @@ uint32_t RTM_862_410_ClockGenerator::bSetGSB(float fGSB)
 
 // RTM 865-461: the VCOs in decimal, tens in bits 6..0 of registers 17 and 18 and units in
 // the two nibbles of register 19.
-RTM_865_461_ClockGenerator::RTM_865_461_ClockGenerator() : CRealtekWordChip(0x02865461, 32, 31, true) {}
+// Registers 0..31 are read, each cleared in the image first; 31 of them must answer.
+RTM_865_461_ClockGenerator::RTM_865_461_ClockGenerator()
+    : CRealtekWordChip(0x02865461, 32, 31, true, g_RTM865Limits)
+{
+}
 
 void RTM_865_461_ClockGenerator::vDecode()
 {

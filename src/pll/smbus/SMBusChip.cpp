@@ -1,7 +1,11 @@
 // The common course of the SMBus clock chip drivers.
 #include "pll/smbus/SMBusChip.h"
 
-CSMBusChipGenerator::CSMBusChipGenerator(uint32_t dwID, const CHIP_READ& read) : CClockGenerator(dwID), m_Read(read) {}
+CSMBusChipGenerator::CSMBusChipGenerator(uint32_t dwID, const CHIP_READ& read, const CLOCK_LIMITS& limits)
+    : CClockGenerator(dwID), m_Read(read)
+{
+    vApplyLimits(*this, limits);
+}
 
 uint32_t CSMBusChipGenerator::bReadClocks(CFrequencySet& set)
 {

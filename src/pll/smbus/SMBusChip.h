@@ -2,15 +2,16 @@
 // The common course of an SMBus clock chip driver: a read decodes the block into working
 // values and fills the set from them; a preview works out new working values and fills the set
 // without writing; a set works them out, puts them into the image and writes the image. Each
-// chip supplies the decoding, the search and the encoding.
+// chip supplies the decoding, the search and the encoding, and its limits record.
 #include <cstdint>
 
 #include "pll/ClockGenerator.h"
+#include "pll/ClockLimits.h"
 #include "pll/smbus/ChipMechanics.h"
 
 class CSMBusChipGenerator : public CClockGenerator {
 public:
-    CSMBusChipGenerator(uint32_t dwID, const CHIP_READ& read);
+    CSMBusChipGenerator(uint32_t dwID, const CHIP_READ& read, const CLOCK_LIMITS& limits);
 
     uint32_t bSetFSB(float fFSB) override;
     uint32_t bSetGSB(float fGSB) override;

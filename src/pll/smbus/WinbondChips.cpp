@@ -6,22 +6,35 @@
 namespace {
 
 // Both keep M in register 8 and N bits 7..0 in register 9; the PLL takes writes once bit 7
-// of register 13 is set, and bit 6 of register 0 is set with every new FSB.
-const ENABLE_BIT g_WinbondEnable = {13, 0x80, 13, 0x80, false};
+// of register 13 is set, and bit 6 of register 0 is set with every new FSB. Neither repairs
+// its block: at least 14 bytes must come. VCO = 14.31818 × (N + 4) / M, searched from M = 32.
+constexpr ENABLE_BIT g_WinbondEnable = {.nStateRegister = 13, .bStateMask = 0x80, .nSetRegister = 13, .bSetMask = 0x80};
+constexpr CHIP_READ g_WinbondRead = {.nMinimum = 14};
+constexpr STROBE_BIT g_WinbondStrobe = {.nRegister = 0, .bMask = 0x40};
+constexpr PLL_SEARCH g_WinbondSearch = {.nStartDivisor = 32, .nMinDivisor = 1, .fOffset = 4.0f, .fCeiling = 500.0f};
 
+// The W83194BG-SD's AGP clock follows the VCO or a fixed source; it is not set.
 const MN_CHIP_MODEL g_W83194 = {
-    {14, 0, -1, false},
-    {{8, 9, MN_M7_N9, -1}, 0, {32, 1, 4.0f, 500.0f}},
-    ics::OWN, g_WinbondEnable, 0, 0x40,
-    false, ics::NO_PLL, 100.0f, 400.0f, -1.0f, -1.0f, GSB_AGP, false,
+    .Read = g_WinbondRead,
+    .CPUPLL = {.Fields = {.nMRegister = 8, .nNRegister = 9, .eLayout = MN_M7_N9},
+               .nMOffset = 0,
+               .Search = g_WinbondSearch},
+    .CPUDivider = ics::OWN,
+    .Enable = g_WinbondEnable,
+    .Strobe = g_WinbondStrobe,
+    .Limits = {.fFSBMin = 100.0f, .fFSBMax = 400.0f, .nGSBType = GSB_AGP, .bFSBAdjustable = true},
 };
 
-// N bit 10 sits in bit 6 of register 13.
+// N bit 10 sits in bit 6 of register 13. The PCI-E clock is a fixed 100 MHz.
 const MN_CHIP_MODEL g_W83195 = {
-    {14, 0, -1, false},
-    {{8, 9, MN_M6_N10, 13}, 0, {32, 1, 4.0f, 500.0f}},
-    ics::MEASURED, g_WinbondEnable, 0, 0x40,
-    false, ics::NO_PLL, 100.0f, 400.0f, -1.0f, -1.0f, GSB_PCIE, false,
+    .Read = g_WinbondRead,
+    .CPUPLL = {.Fields = {.nMRegister = 8, .nNRegister = 9, .eLayout = MN_M6_N10, .nNBit10Register = 13},
+               .nMOffset = 0,
+               .Search = g_WinbondSearch},
+    .CPUDivider = ics::MEASURED,
+    .Enable = g_WinbondEnable,
+    .Strobe = g_WinbondStrobe,
+    .Limits = {.fFSBMin = 100.0f, .fFSBMax = 400.0f, .nGSBType = GSB_PCIE, .bFSBAdjustable = true},
 };
 
 }  // namespace
