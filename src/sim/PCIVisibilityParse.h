@@ -6,11 +6,11 @@
 #include <string>
 
 #include "sim/JsonFields.h"
-#include "sim/PciVisibility.h"
+#include "sim/PCIVisibility.h"
 
 namespace sim {
 
-bool bParsePciVisibility(CFieldReader& reader, const json& value, const std::string& strField,
-                         std::optional<PciVisibilityRule>& rule);
+bool bParsePCIVisibility(CFieldReader& reader, const json& value, const std::string& strField,
+                         std::optional<PCIVisibilityRule>& rule);
 
 }  // namespace sim

@@ -12,7 +12,7 @@
 
 namespace sim {
 
-class CLocalApicPage : public CMemoryHandler {
+class CLocalAPICPage : public CMemoryHandler {
 public:
     static constexpr uint32_t REG_ID = 0x20;
     static constexpr uint32_t REG_VERSION = 0x30;
@@ -28,7 +28,7 @@ public:
 
     // With bTimerRunning every processor's timer starts periodic, divided by 1, from
     // 0xFFFFFFFF, as an operating system leaves it; otherwise the timers stand still.
-    CLocalApicPage(uint64_t qwBase, CBoardProcessors& processors, bool bTimerRunning);
+    CLocalAPICPage(uint64_t qwBase, CBoardProcessors& processors, bool bTimerRunning);
     void vRead(uint64_t qwOffset, uint32_t nCount, uint8_t* pBuffer, const AccessContext& context) override;
     void vWrite(uint64_t qwOffset, uint32_t nCount, const uint8_t* pData, const AccessContext& context) override;
 

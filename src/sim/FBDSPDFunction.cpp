@@ -1,4 +1,4 @@
-#include "sim/FBDSpdFunction.h"
+#include "sim/FBDSPDFunction.h"
 
 namespace sim {
 
@@ -19,7 +19,7 @@ enum : uint32_t {
 
 // The branch device's configuration space as it is, so that a look at the function without
 // side effects (dwPeek) still sees it.
-std::array<uint8_t, 4096> Copy(const CPciFunction* pFunction)
+std::array<uint8_t, 4096> Copy(const CPCIFunction* pFunction)
 {
     std::array<uint8_t, 4096> bytes{};
     for (unsigned nOffset = 0; pFunction && nOffset < bytes.size(); nOffset += 4) {
@@ -40,30 +40,30 @@ uint32_t dwMerge(uint32_t dwOld, uint32_t dwValue, unsigned nByteEnables)
 
 }  // namespace
 
-CFBDSpdFunction::CFBDSpdFunction(std::unique_ptr<CPciFunction> pBranch)
-    : CPciFunction(Copy(pBranch.get())), m_pBranch(std::move(pBranch))
+CFBDSPDFunction::CFBDSPDFunction(std::unique_ptr<CPCIFunction> pBranch)
+    : CPCIFunction(Copy(pBranch.get())), m_pBranch(std::move(pBranch))
 {
 }
 
-void CFBDSpdFunction::vAttach(unsigned nChannel, std::shared_ptr<CSMBusBus> pBus)
+void CFBDSPDFunction::vAttach(unsigned nChannel, std::shared_ptr<CSMBusBus> pBus)
 {
     if (nChannel < m_Channels.size())
         m_Channels[nChannel].pBus = std::move(pBus);
 }
 
-void CFBDSpdFunction::vUpdate(Channel& channel, uint64_t qwNow)
+void CFBDSPDFunction::vUpdate(Channel& channel, uint64_t qwNow)
 {
     if (channel.Cycle.bEndsBy(qwNow))
         channel.wStatus = channel.wEndStatus;
 }
 
-uint16_t CFBDSpdFunction::wStatus(Channel& channel, uint64_t qwNow)
+uint16_t CFBDSPDFunction::wStatus(Channel& channel, uint64_t qwNow)
 {
     vUpdate(channel, qwNow);
     return uint16_t(channel.wStatus | (channel.Cycle.bRunning() ? STATUS_BUSY : 0));
 }
 
-void CFBDSpdFunction::vWriteCommand(Channel& channel, uint32_t dwValue, uint64_t qwNow)
+void CFBDSPDFunction::vWriteCommand(Channel& channel, uint32_t dwValue, uint64_t qwNow)
 {
     vUpdate(channel, qwNow);
     const bool bReleased = !(channel.dwCommand & COMMAND_CLOCK_RELEASE) && (dwValue & COMMAND_CLOCK_RELEASE);
@@ -93,7 +93,7 @@ void CFBDSpdFunction::vWriteCommand(Channel& channel, uint32_t dwValue, uint64_t
                          eStatus == SMBusStatus::Hung);
 }
 
-uint32_t CFBDSpdFunction::dwRead(unsigned nOffset, const AccessContext& context)
+uint32_t CFBDSPDFunction::dwRead(unsigned nOffset, const AccessContext& context)
 {
     if (nOffset == STATUS_OFFSET)
         return uint32_t(wStatus(m_Channels[0], context.qwNanoseconds)) |
@@ -104,7 +104,7 @@ uint32_t CFBDSpdFunction::dwRead(unsigned nOffset, const AccessContext& context)
     return m_pBranch ? m_pBranch->dwRead(nOffset, context) : 0xFFFFFFFF;
 }
 
-void CFBDSpdFunction::vWrite(unsigned nOffset, uint32_t dwValue, unsigned nByteEnables, const AccessContext& context)
+void CFBDSPDFunction::vWrite(unsigned nOffset, uint32_t dwValue, unsigned nByteEnables, const AccessContext& context)
 {
     if (nOffset == STATUS_OFFSET)
         return;  // the status registers are read-only
@@ -116,7 +116,7 @@ void CFBDSpdFunction::vWrite(unsigned nOffset, uint32_t dwValue, unsigned nByteE
         }
     if (m_pBranch) {
         m_pBranch->vWrite(nOffset, dwValue, nByteEnables, context);
-        CPciFunction::vWrite(nOffset, dwValue, nByteEnables, context);  // kept for dwPeek
+        CPCIFunction::vWrite(nOffset, dwValue, nByteEnables, context);  // kept for dwPeek
     }
 }
 

@@ -17,11 +17,11 @@ namespace sim {
 
 class CSMBusBus;
 
-class CViaSMBusHost : public CBytePortHandler {
+class CVIASMBusHost : public CBytePortHandler {
 public:
     static constexpr uint32_t PORT_COUNT = 16;
 
-    CViaSMBusHost(uint16_t wBase, std::shared_ptr<CSMBusBus> pBus);
+    CVIASMBusHost(uint16_t wBase, std::shared_ptr<CSMBusBus> pBus);
 
 
 private:

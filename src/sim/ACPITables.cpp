@@ -1,6 +1,6 @@
 // The "acpi" section of a board file (documented in boards/README.md) and the firmware
 // tables built from it, in the published ACPI layouts.
-#include "sim/AcpiTables.h"
+#include "sim/ACPITables.h"
 
 #include <algorithm>
 #include <cstring>
@@ -58,7 +58,7 @@ const DamageName s_Damages[] = {
 const uint32_t s_FADTLengths[] = {0, 116, 129, 244, 244, 268, 276};
 constexpr unsigned MAX_FADT_REVISION = 6;
 
-struct AcpiSection {
+struct ACPISection {
     char szOemId[6];
     char szOemTableId[8];
     uint32_t dwOemRevision = 1;
@@ -102,7 +102,7 @@ void vChecksum(std::vector<uint8_t>& t, size_t nChecksum, size_t nCount)
 // A table of nBytes (at least a header) with its header filled in; the length field says
 // dwLength, which damaged tables set apart from the bytes really there.
 std::vector<uint8_t> Table(const char* pszSignature, size_t nBytes, uint32_t dwLength, uint8_t bRevision,
-                           const AcpiSection& section)
+                           const ACPISection& section)
 {
     std::vector<uint8_t> t(std::max<size_t>(nBytes, HEADER_BYTES), 0);
     std::memcpy(t.data(), pszSignature, 4);
@@ -131,7 +131,7 @@ struct Addresses {
     uint32_t dwFACS = 0, dwDSDT = 0;
 };
 
-std::vector<uint8_t> FADT(const AcpiSection& section, const BoardConfig& config, const Addresses& at)
+std::vector<uint8_t> FADT(const ACPISection& section, const BoardConfig& config, const Addresses& at)
 {
     const uint32_t dwNatural = s_FADTLengths[section.nFADTRevision];
     const uint32_t dwLength = section.bFADTLength ? section.dwFADTLength : dwNatural;
@@ -191,7 +191,7 @@ std::vector<uint8_t> FACS()
     return t;
 }
 
-std::vector<uint8_t> DSDT(const AcpiSection& section)
+std::vector<uint8_t> DSDT(const ACPISection& section)
 {
     // A stub definition block: Name (_S5, Package () {7, 7, 0, 0}).
     static const uint8_t aml[] = {0x08, '_', 'S', '5', '_', 0x12, 0x08, 0x04, 0x0A, 0x07, 0x0A, 0x07, 0x00, 0x00};
@@ -201,7 +201,7 @@ std::vector<uint8_t> DSDT(const AcpiSection& section)
     return t;
 }
 
-std::vector<uint8_t> MADT(const AcpiSection& section, const BoardConfig& config)
+std::vector<uint8_t> MADT(const ACPISection& section, const BoardConfig& config)
 {
     const size_t nBytes = HEADER_BYTES + 8 + 8 * config.Cpus.size() + 12 + 2 * 10;
     std::vector<uint8_t> t = Table("APIC", nBytes, uint32_t(nBytes), section.nFADTRevision >= 3 ? 2 : 1, section);
@@ -234,7 +234,7 @@ std::vector<uint8_t> MADT(const AcpiSection& section, const BoardConfig& config)
     return t;
 }
 
-std::vector<uint8_t> MCFG(const AcpiSection& section, const BoardConfig& config)
+std::vector<uint8_t> MCFG(const ACPISection& section, const BoardConfig& config)
 {
     std::vector<uint8_t> t = Table("MCFG", 60, 60, 1, section);
     vPut64(t, 44, config.qwEnhancedBase);
@@ -258,11 +258,11 @@ std::vector<uint8_t> Garbage(size_t nBytes, uint32_t dwLength)
     return t;
 }
 
-class CAcpiBuilder {
+class CACPIBuilder {
 public:
-    CAcpiBuilder(CFieldReader& reader, BoardConfig& config) : m_Reader(reader), m_Config(config) {}
-    bool bDecode(const json& acpi, AcpiSection& section);
-    bool bBuild(const AcpiSection& section);
+    CACPIBuilder(CFieldReader& reader, BoardConfig& config) : m_Reader(reader), m_Config(config) {}
+    bool bDecode(const json& acpi, ACPISection& section);
+    bool bBuild(const ACPISection& section);
 
 private:
     bool bOemText(const json& value, const std::string& strField, size_t nLength, char* pOut);
@@ -275,7 +275,7 @@ private:
     BoardConfig& m_Config;
 };
 
-bool CAcpiBuilder::bOemText(const json& value, const std::string& strField, size_t nLength, char* pOut)
+bool CACPIBuilder::bOemText(const json& value, const std::string& strField, size_t nLength, char* pOut)
 {
     std::string strText;
     if (!m_Reader.bString(value, strField, nLength, strText)) return false;
@@ -284,7 +284,7 @@ bool CAcpiBuilder::bOemText(const json& value, const std::string& strField, size
     return true;
 }
 
-bool CAcpiBuilder::bDamage(const json& damage, unsigned& nDamage)
+bool CACPIBuilder::bDamage(const json& damage, unsigned& nDamage)
 {
     if (!m_Reader.bArray(damage, "acpi.damage", std::size(s_Damages))) return false;
     for (size_t i = 0; i < damage.size(); ++i) {
@@ -304,7 +304,7 @@ bool CAcpiBuilder::bDamage(const json& damage, unsigned& nDamage)
     return true;
 }
 
-bool CAcpiBuilder::bDecode(const json& acpi, AcpiSection& section)
+bool CACPIBuilder::bDecode(const json& acpi, ACPISection& section)
 {
     if (!m_Reader.bObject(acpi, "acpi") ||
         !m_Reader.bKnownKeys(acpi, "acpi", {"oem_id", "oem_table_id", "oem_revision", "rsdp", "tables", "revision",
@@ -348,7 +348,7 @@ bool CAcpiBuilder::bDecode(const json& acpi, AcpiSection& section)
     return true;
 }
 
-bool CAcpiBuilder::bPlace(uint64_t qwAddress, const std::vector<uint8_t>& bytes, const std::string& strField)
+bool CACPIBuilder::bPlace(uint64_t qwAddress, const std::vector<uint8_t>& bytes, const std::string& strField)
 {
     const uint64_t qwLast = qwAddress + (bytes.size() - 1);
     for (size_t i = 0; i < m_Config.Memory.size(); ++i) {
@@ -382,7 +382,7 @@ bool CAcpiBuilder::bPlace(uint64_t qwAddress, const std::vector<uint8_t>& bytes,
     return bPlace(qwAddress, bytes, strField);
 }
 
-bool CAcpiBuilder::bBuild(const AcpiSection& section)
+bool CACPIBuilder::bBuild(const ACPISection& section)
 {
     // The tables, one after the other at 16-byte boundaries (the FACS at 64) from acpi.tables.
     struct Piece {
@@ -503,10 +503,10 @@ bool CAcpiBuilder::bBuild(const AcpiSection& section)
 
 }  // namespace
 
-bool bParseAcpiSection(const json& acpi, CFieldReader& reader, BoardConfig& config)
+bool bParseACPISection(const json& acpi, CFieldReader& reader, BoardConfig& config)
 {
-    CAcpiBuilder builder(reader, config);
-    AcpiSection section;
+    CACPIBuilder builder(reader, config);
+    ACPISection section;
     return builder.bDecode(acpi, section) && builder.bBuild(section);
 }
 

@@ -12,10 +12,10 @@
 
 namespace sim {
 
-class CPciFunction;
-class CPciFunctions;
+class CPCIFunction;
+class CPCIFunctions;
 
-class CIch7GpioBlock : public CPortHandler {
+class CICH7GPIOBlock : public CPortHandler {
 public:
     static constexpr uint32_t BLOCK_SIZE = 0x40;
     // Registers (dwords): use select, I/O select (1 = input) and level, for GPIO 0-31 at
@@ -23,7 +23,7 @@ public:
     static constexpr unsigned USE_SEL = 0x00, IO_SEL = 0x04, LVL = 0x0C;
     static constexpr unsigned USE_SEL2 = 0x30, IO_SEL2 = 0x34, LVL2 = 0x38;
 
-    CIch7GpioBlock(uint16_t wBase, const CPciFunction& lpc);
+    CICH7GPIOBlock(uint16_t wBase, const CPCIFunction& lpc);
 
     uint32_t dwIn(uint16_t wPort, unsigned nWidth, const AccessContext& context) override;
     void vOut(uint16_t wPort, unsigned nWidth, uint32_t dwValue, const AccessContext& context) override;
@@ -34,12 +34,12 @@ private:
     uint8_t bReadRegister(unsigned nOffset) const;
     void vWriteRegister(unsigned nOffset, uint8_t bValue);
 
-    const CPciFunction& m_Lpc;
+    const CPCIFunction& m_Lpc;
     uint8_t m_abRegisters[BLOCK_SIZE] = {};
 };
 
 // Puts the GPIO block of the board's ICH7 LPC bridge on the port bus when the bridge is there
 // and its reset configuration enables the block. False with strError when the ports are taken.
-bool bAddIch7Gpio(CPciFunctions& pci, CPortMap& ports, std::string& strError);
+bool bAddICH7GPIO(CPCIFunctions& pci, CPortMap& ports, std::string& strError);
 
 }  // namespace sim

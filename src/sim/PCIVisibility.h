@@ -8,13 +8,13 @@
 #include <memory>
 #include <optional>
 
-#include "sim/PciConfig.h"
+#include "sim/PCIConfig.h"
 
 namespace sim {
 
 // The function is visible while (register & mask) == value, the register being nWidth
 // bytes at nOffset of the function at nBus:nDevice.nFunction.
-struct PciVisibilityRule {
+struct PCIVisibilityRule {
     uint8_t nBus = 0, nDevice = 0, nFunction = 0;
     uint16_t nOffset = 0;
     unsigned nWidth = 1;
@@ -24,11 +24,11 @@ struct PciVisibilityRule {
 
 // A hidden function reads all ones and drops writes, as an absent one. A rule naming a
 // function the board does not have keeps the function hidden.
-class CConditionalPciFunction : public CPciFunction {
+class CConditionalPCIFunction : public CPCIFunction {
 public:
-    CConditionalPciFunction(const std::array<uint8_t, 4096>& initial, const CPciFunctions& functions,
-                            const PciVisibilityRule& rule)
-        : CPciFunction(initial), m_Functions(functions), m_Rule(rule)
+    CConditionalPCIFunction(const std::array<uint8_t, 4096>& initial, const CPCIFunctions& functions,
+                            const PCIVisibilityRule& rule)
+        : CPCIFunction(initial), m_Functions(functions), m_Rule(rule)
     {
     }
 
@@ -37,13 +37,13 @@ public:
     bool bVisible() const;
 
 private:
-    const CPciFunctions& m_Functions;
-    PciVisibilityRule m_Rule;
+    const CPCIFunctions& m_Functions;
+    PCIVisibilityRule m_Rule;
 };
 
 // The function a board entry describes: a plain one, or one that can be hidden.
-std::unique_ptr<CPciFunction> MakePciFunction(const std::array<uint8_t, 4096>& initial,
-                                              const std::optional<PciVisibilityRule>& rule,
-                                              const CPciFunctions& functions);
+std::unique_ptr<CPCIFunction> MakePCIFunction(const std::array<uint8_t, 4096>& initial,
+                                              const std::optional<PCIVisibilityRule>& rule,
+                                              const CPCIFunctions& functions);
 
 }  // namespace sim

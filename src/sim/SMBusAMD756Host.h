@@ -15,11 +15,11 @@
 
 namespace sim {
 
-class CAmd756SMBusHost : public CPortHandler {
+class CAMD756SMBusHost : public CPortHandler {
 public:
     static constexpr uint32_t PORT_COUNT = 16;
 
-    CAmd756SMBusHost(uint16_t wBase, std::shared_ptr<CSMBusBus> pBus);
+    CAMD756SMBusHost(uint16_t wBase, std::shared_ptr<CSMBusBus> pBus);
 
     uint32_t dwIn(uint16_t wPort, unsigned nWidth, const AccessContext& context) override;
     void vOut(uint16_t wPort, unsigned nWidth, uint32_t dwValue, const AccessContext& context) override;

@@ -13,19 +13,19 @@
 #include <cstdint>
 #include <memory>
 
-#include "sim/PciConfig.h"
+#include "sim/PCIConfig.h"
 #include "sim/SMBusBus.h"
 #include "sim/SMBusHostCycle.h"
 
 namespace sim {
 
-class CFBDSpdFunction : public CPciFunction {
+class CFBDSPDFunction : public CPCIFunction {
 public:
     static constexpr unsigned STATUS_OFFSET = 0x74;
     static constexpr unsigned COMMAND_OFFSET[2] = {0x78, 0x7C};
 
     // Takes the place of the branch device's function, which it keeps for everything else.
-    explicit CFBDSpdFunction(std::unique_ptr<CPciFunction> pBranch);
+    explicit CFBDSPDFunction(std::unique_ptr<CPCIFunction> pBranch);
 
     // The bus of channel 0 or 1.
     void vAttach(unsigned nChannel, std::shared_ptr<CSMBusBus> pBus);
@@ -46,7 +46,7 @@ private:
     uint16_t wStatus(Channel& channel, uint64_t qwNow);
     void vWriteCommand(Channel& channel, uint32_t dwValue, uint64_t qwNow);
 
-    std::unique_ptr<CPciFunction> m_pBranch;
+    std::unique_ptr<CPCIFunction> m_pBranch;
     std::array<Channel, 2> m_Channels;
 };
 

@@ -1,7 +1,7 @@
 // The "smbios" section of a board file (documented in boards/README.md): the structures are
 // encoded as the SMBIOS reference lays them out, from the section's own values, and placed
 // into the board's RAM with a valid entry point.
-#include "sim/SmbiosTables.h"
+#include "sim/SMBIOSTables.h"
 
 #include <cctype>
 #include <cstring>
@@ -60,9 +60,9 @@ private:
     std::vector<std::string> m_Strings;
 };
 
-class CSmbiosBuilder {
+class CSMBIOSBuilder {
 public:
-    CSmbiosBuilder(CFieldReader& reader, BoardConfig& config) : m_Reader(reader), m_Config(config) {}
+    CSMBIOSBuilder(CFieldReader& reader, BoardConfig& config) : m_Reader(reader), m_Config(config) {}
     bool bBuild(const json& smbios);
 
 private:
@@ -103,26 +103,26 @@ private:
     uint16_t m_wCacheBase = 0;            // the handle of the first cache
 };
 
-bool CSmbiosBuilder::bText(const json& object, const std::string& strField, const char* pszKey, std::string& strValue)
+bool CSMBIOSBuilder::bText(const json& object, const std::string& strField, const char* pszKey, std::string& strValue)
 {
     return !object.contains(pszKey) ||
            m_Reader.bString(object[pszKey], CFieldReader::strMember(strField, pszKey), MAX_STRING, strValue);
 }
 
-bool CSmbiosBuilder::bNumber(const json& object, const std::string& strField, const char* pszKey, uint64_t qwMax,
+bool CSMBIOSBuilder::bNumber(const json& object, const std::string& strField, const char* pszKey, uint64_t qwMax,
                              uint64_t& qwValue)
 {
     return !object.contains(pszKey) ||
            m_Reader.bNumber(object[pszKey], CFieldReader::strMember(strField, pszKey), qwMax, qwValue);
 }
 
-bool CSmbiosBuilder::bSection(const json& smbios, const char* pszKey, std::initializer_list<std::string_view> keys)
+bool CSMBIOSBuilder::bSection(const json& smbios, const char* pszKey, std::initializer_list<std::string_view> keys)
 {
     const std::string strField = CFieldReader::strMember("smbios", pszKey);
     return m_Reader.bObject(smbios[pszKey], strField) && m_Reader.bKnownKeys(smbios[pszKey], strField, keys);
 }
 
-bool CSmbiosBuilder::bList(const json& smbios, const char* pszKey, std::initializer_list<std::string_view> keys)
+bool CSMBIOSBuilder::bList(const json& smbios, const char* pszKey, std::initializer_list<std::string_view> keys)
 {
     const std::string strField = CFieldReader::strMember("smbios", pszKey);
     if (!m_Reader.bArray(smbios[pszKey], strField, MAX_LIST)) return false;
@@ -134,7 +134,7 @@ bool CSmbiosBuilder::bList(const json& smbios, const char* pszKey, std::initiali
     return true;
 }
 
-void CSmbiosBuilder::vAdd(const CStructure& structure)
+void CSMBIOSBuilder::vAdd(const CStructure& structure)
 {
     const std::vector<uint8_t> bytes = structure.Bytes();
     m_Table.insert(m_Table.end(), bytes.begin(), bytes.end());
@@ -142,7 +142,7 @@ void CSmbiosBuilder::vAdd(const CStructure& structure)
     if (bytes.size() > m_wLargest) m_wLargest = uint16_t(bytes.size());
 }
 
-bool CSmbiosBuilder::bBios(const json& bios)
+bool CSMBIOSBuilder::bBios(const json& bios)
 {
     const std::string strField = "smbios.bios";
     std::string strVendor, strVersion, strDate;
@@ -168,7 +168,7 @@ bool CSmbiosBuilder::bBios(const json& bios)
     return true;
 }
 
-bool CSmbiosBuilder::bSystem(const json& system)
+bool CSMBIOSBuilder::bSystem(const json& system)
 {
     const std::string strField = "smbios.system";
     std::string strManufacturer, strProduct, strVersion, strSerial, strUUID, strSKU, strFamily;
@@ -204,7 +204,7 @@ bool CSmbiosBuilder::bSystem(const json& system)
     return true;
 }
 
-bool CSmbiosBuilder::bBaseboard(const json& board, bool bChassis)
+bool CSMBIOSBuilder::bBaseboard(const json& board, bool bChassis)
 {
     const std::string strField = "smbios.baseboard";
     std::string strManufacturer, strProduct, strVersion, strSerial, strAsset;
@@ -228,7 +228,7 @@ bool CSmbiosBuilder::bBaseboard(const json& board, bool bChassis)
     return true;
 }
 
-bool CSmbiosBuilder::bChassis(const json& chassis)
+bool CSMBIOSBuilder::bChassis(const json& chassis)
 {
     const std::string strField = "smbios.chassis";
     std::string strManufacturer, strVersion, strSerial, strAsset;
@@ -256,7 +256,7 @@ bool CSmbiosBuilder::bChassis(const json& chassis)
     return true;
 }
 
-bool CSmbiosBuilder::bProcessor(const json& processor, const std::string& strField)
+bool CSMBIOSBuilder::bProcessor(const json& processor, const std::string& strField)
 {
     std::string strSocket, strManufacturer, strVersion;
     uint64_t qwFamily = 0x02, qwId = 0, qwExternal = 0, qwMax = 0, qwCurrent = 0, qwUpgrade = 0x02;
@@ -294,7 +294,7 @@ bool CSmbiosBuilder::bProcessor(const json& processor, const std::string& strFie
     return true;
 }
 
-bool CSmbiosBuilder::bCache(const json& cache, const std::string& strField)
+bool CSMBIOSBuilder::bCache(const json& cache, const std::string& strField)
 {
     std::string strDesignation;
     uint64_t qwLevel = 1, qwSizeKB = 0;
@@ -318,7 +318,7 @@ bool CSmbiosBuilder::bCache(const json& cache, const std::string& strField)
     return true;
 }
 
-bool CSmbiosBuilder::bMemoryController(const json& controller, size_t nModules)
+bool CSMBIOSBuilder::bMemoryController(const json& controller, size_t nModules)
 {
     const std::string strField = "smbios.memory_controller";
     uint64_t qwMaxModuleMB = 1024;
@@ -343,7 +343,7 @@ bool CSmbiosBuilder::bMemoryController(const json& controller, size_t nModules)
     return true;
 }
 
-bool CSmbiosBuilder::bMemoryModule(const json& module, const std::string& strField, size_t nIndex)
+bool CSMBIOSBuilder::bMemoryModule(const json& module, const std::string& strField, size_t nIndex)
 {
     std::string strSocket;
     uint64_t qwSizeMB = 0;
@@ -368,7 +368,7 @@ bool CSmbiosBuilder::bMemoryModule(const json& module, const std::string& strFie
     return true;
 }
 
-bool CSmbiosBuilder::bMemoryArray(const json* pArray, size_t nDevices)
+bool CSMBIOSBuilder::bMemoryArray(const json* pArray, size_t nDevices)
 {
     const std::string strField = "smbios.memory_array";
     uint64_t qwMaxMB = 8192, qwDevices = nDevices, qwLocation = 0x03, qwUse = 0x03;
@@ -391,7 +391,7 @@ bool CSmbiosBuilder::bMemoryArray(const json* pArray, size_t nDevices)
     return true;
 }
 
-bool CSmbiosBuilder::bMemoryDevice(const json& device, const std::string& strField, uint16_t wArray)
+bool CSMBIOSBuilder::bMemoryDevice(const json& device, const std::string& strField, uint16_t wArray)
 {
     std::string strLocator, strBank, strManufacturer, strSerial, strAsset, strPart;
     uint64_t qwSizeMB = 0, qwSpeed = 0, qwType = 0x02, qwFormFactor = 0x09, qwTotal = 64, qwData = 64;
@@ -433,7 +433,7 @@ bool CSmbiosBuilder::bMemoryDevice(const json& device, const std::string& strFie
 
 // A structure given as bytes: the formatted area (header included, its length byte as it is
 // given, right or wrong) and its strings, with or without the double zero that ends them.
-bool CSmbiosBuilder::bRaw(const json& raw, const std::string& strField, bool& bLastUnterminated)
+bool CSMBIOSBuilder::bRaw(const json& raw, const std::string& strField, bool& bLastUnterminated)
 {
     std::vector<uint8_t> bytes;
     if (!raw.contains("hex")) return m_Reader.bFail(strField + ".hex", "is missing");
@@ -467,7 +467,7 @@ bool CSmbiosBuilder::bRaw(const json& raw, const std::string& strField, bool& bL
     return true;
 }
 
-bool CSmbiosBuilder::bDamage(const json& damage)
+bool CSMBIOSBuilder::bDamage(const json& damage)
 {
     const std::string strField = "smbios.damage";
     if (!m_Reader.bObject(damage, strField) ||
@@ -482,7 +482,7 @@ bool CSmbiosBuilder::bDamage(const json& damage)
            (!damage.contains("no_end") || m_Reader.bBool(damage["no_end"], strField + ".no_end", m_bNoEnd));
 }
 
-bool CSmbiosBuilder::bPlace(uint64_t qwAddress, const std::vector<uint8_t>& bytes, const std::string& strField)
+bool CSMBIOSBuilder::bPlace(uint64_t qwAddress, const std::vector<uint8_t>& bytes, const std::string& strField)
 {
     const uint64_t qwLast = qwAddress + (bytes.size() - 1);
     for (MemoryRegionConfig& region : m_Config.Memory) {
@@ -506,7 +506,7 @@ uint8_t bChecksum(const std::vector<uint8_t>& bytes, size_t nFirst, size_t nCoun
     return uint8_t(-bSum);
 }
 
-bool CSmbiosBuilder::bBuild(const json& smbios)
+bool CSMBIOSBuilder::bBuild(const json& smbios)
 {
     if (!m_Reader.bObject(smbios, "smbios") ||
         !m_Reader.bKnownKeys(smbios, "smbios",
@@ -620,9 +620,9 @@ bool CSmbiosBuilder::bBuild(const json& smbios)
 
 }  // namespace
 
-bool bParseSmbiosSection(const json& smbios, CFieldReader& reader, BoardConfig& config)
+bool bParseSMBIOSSection(const json& smbios, CFieldReader& reader, BoardConfig& config)
 {
-    CSmbiosBuilder builder(reader, config);
+    CSMBIOSBuilder builder(reader, config);
     return builder.bBuild(smbios);
 }
 

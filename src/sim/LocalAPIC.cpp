@@ -1,4 +1,4 @@
-#include "sim/LocalApic.h"
+#include "sim/LocalAPIC.h"
 
 namespace sim {
 
@@ -9,15 +9,15 @@ constexpr uint32_t REGISTER_AREA = 0x400;  // registers live below 0x400; the re
 
 bool bReadOnly(uint32_t nOffset)
 {
-    return nOffset == CLocalApicPage::REG_ID || nOffset == CLocalApicPage::REG_VERSION ||
-           nOffset == CLocalApicPage::REG_CURRENT_COUNT || nOffset == 0x90 /* arbitration priority */ ||
+    return nOffset == CLocalAPICPage::REG_ID || nOffset == CLocalAPICPage::REG_VERSION ||
+           nOffset == CLocalAPICPage::REG_CURRENT_COUNT || nOffset == 0x90 /* arbitration priority */ ||
            nOffset == 0xA0 /* processor priority */ ||
            (nOffset >= 0x100 && nOffset <= 0x270) /* in-service, trigger mode, request */;
 }
 
 }  // namespace
 
-CLocalApicPage::CLocalApicPage(uint64_t qwBase, CBoardProcessors& processors, bool bTimerRunning)
+CLocalAPICPage::CLocalAPICPage(uint64_t qwBase, CBoardProcessors& processors, bool bTimerRunning)
     : CMemoryHandler(qwBase, PAGE_SIZE), m_Processors(processors), m_Apics(processors.nCount())
 {
     for (Apic& apic : m_Apics) {
@@ -35,18 +35,18 @@ CLocalApicPage::CLocalApicPage(uint64_t qwBase, CBoardProcessors& processors, bo
     }
 }
 
-uint32_t CLocalApicPage::nDivisor(uint32_t dwDivideConfig)
+uint32_t CLocalAPICPage::nDivisor(uint32_t dwDivideConfig)
 {
     uint32_t nCode = (dwDivideConfig & 3) | (dwDivideConfig >> 1 & 4);
     return nCode == 7 ? 1 : 2u << nCode;
 }
 
-CLocalApicPage::Apic& CLocalApicPage::ApicOf(unsigned nCpu)
+CLocalAPICPage::Apic& CLocalAPICPage::ApicOf(unsigned nCpu)
 {
     return m_Apics[nCpu < m_Apics.size() ? nCpu : 0];
 }
 
-uint32_t CLocalApicPage::dwCurrentCount(const Apic& apic, uint64_t qwNs) const
+uint32_t CLocalAPICPage::dwCurrentCount(const Apic& apic, uint64_t qwNs) const
 {
     if (apic.dwStartCount == 0)
         return 0;
@@ -63,13 +63,13 @@ uint32_t CLocalApicPage::dwCurrentCount(const Apic& apic, uint64_t qwNs) const
     return uint32_t(dwInitial - (qwTicks - apic.dwStartCount) % dwInitial);
 }
 
-void CLocalApicPage::vRestartStretch(Apic& apic, uint64_t qwNs)
+void CLocalAPICPage::vRestartStretch(Apic& apic, uint64_t qwNs)
 {
     apic.dwStartCount = dwCurrentCount(apic, qwNs);
     apic.qwStartBusCycles = m_Processors.qwBusCyclesLocked(qwNs);
 }
 
-uint32_t CLocalApicPage::dwReadRegister(unsigned nCpu, uint32_t nOffset, uint64_t qwNs)
+uint32_t CLocalAPICPage::dwReadRegister(unsigned nCpu, uint32_t nOffset, uint64_t qwNs)
 {
     if (nOffset >= REGISTER_AREA || (nOffset & 0xF) != 0 || nOffset == REG_EOI)
         return 0;
@@ -82,7 +82,7 @@ uint32_t CLocalApicPage::dwReadRegister(unsigned nCpu, uint32_t nOffset, uint64_
     }
 }
 
-void CLocalApicPage::vWriteRegister(unsigned nCpu, uint32_t nOffset, uint32_t dwValue, uint64_t qwNs)
+void CLocalAPICPage::vWriteRegister(unsigned nCpu, uint32_t nOffset, uint32_t dwValue, uint64_t qwNs)
 {
     if (nOffset >= REGISTER_AREA || bReadOnly(nOffset) || nOffset == REG_EOI)
         return;
@@ -104,7 +104,7 @@ void CLocalApicPage::vWriteRegister(unsigned nCpu, uint32_t nOffset, uint32_t dw
     }
 }
 
-void CLocalApicPage::vRead(uint64_t qwOffset, uint32_t nCount, uint8_t* pBuffer, const AccessContext& context)
+void CLocalAPICPage::vRead(uint64_t qwOffset, uint32_t nCount, uint8_t* pBuffer, const AccessContext& context)
 {
     uint32_t nDone = 0;
     while (nDone < nCount) {
@@ -115,7 +115,7 @@ void CLocalApicPage::vRead(uint64_t qwOffset, uint32_t nCount, uint8_t* pBuffer,
     }
 }
 
-void CLocalApicPage::vWrite(uint64_t qwOffset, uint32_t nCount, const uint8_t* pData, const AccessContext& context)
+void CLocalAPICPage::vWrite(uint64_t qwOffset, uint32_t nCount, const uint8_t* pData, const AccessContext& context)
 {
     // The registers take aligned 32-bit writes only; anything else is lost.
     if (nCount != 4 || (qwOffset & 0xF) != 0)

@@ -13,6 +13,6 @@ namespace sim {
 // Decodes the section and writes the entry point and the table into the memory regions of
 // config; both must lie inside a region, on bytes nothing else was put on. Runs after the
 // memory regions are decoded.
-bool bParseSmbiosSection(const json& smbios, CFieldReader& reader, BoardConfig& config);
+bool bParseSMBIOSSection(const json& smbios, CFieldReader& reader, BoardConfig& config);
 
 }  // namespace sim

@@ -1,12 +1,12 @@
-#include "sim/PciVisibility.h"
+#include "sim/PCIVisibility.h"
 
-#include "sim/PciVisibilityParse.h"
+#include "sim/PCIVisibilityParse.h"
 
 namespace sim {
 
-bool CConditionalPciFunction::bVisible() const
+bool CConditionalPCIFunction::bVisible() const
 {
-    const CPciFunction* pController = m_Functions.pFind(m_Rule.nBus, m_Rule.nDevice, m_Rule.nFunction);
+    const CPCIFunction* pController = m_Functions.pFind(m_Rule.nBus, m_Rule.nDevice, m_Rule.nFunction);
     if (!pController) return false;
     // The register as stored, without the side effects a read could have. A register may
     // straddle two dwords.
@@ -18,34 +18,34 @@ bool CConditionalPciFunction::bVisible() const
     return (dwRegister & m_Rule.dwMask) == m_Rule.dwValue;
 }
 
-uint32_t CConditionalPciFunction::dwRead(unsigned nOffset, const AccessContext& context)
+uint32_t CConditionalPCIFunction::dwRead(unsigned nOffset, const AccessContext& context)
 {
-    return bVisible() ? CPciFunction::dwRead(nOffset, context) : 0xFFFFFFFF;
+    return bVisible() ? CPCIFunction::dwRead(nOffset, context) : 0xFFFFFFFF;
 }
 
-void CConditionalPciFunction::vWrite(unsigned nOffset, uint32_t dwValue, unsigned nByteEnables,
+void CConditionalPCIFunction::vWrite(unsigned nOffset, uint32_t dwValue, unsigned nByteEnables,
                                      const AccessContext& context)
 {
-    if (bVisible()) CPciFunction::vWrite(nOffset, dwValue, nByteEnables, context);
+    if (bVisible()) CPCIFunction::vWrite(nOffset, dwValue, nByteEnables, context);
 }
 
-std::unique_ptr<CPciFunction> MakePciFunction(const std::array<uint8_t, 4096>& initial,
-                                              const std::optional<PciVisibilityRule>& rule,
-                                              const CPciFunctions& functions)
+std::unique_ptr<CPCIFunction> MakePCIFunction(const std::array<uint8_t, 4096>& initial,
+                                              const std::optional<PCIVisibilityRule>& rule,
+                                              const CPCIFunctions& functions)
 {
-    if (rule) return std::make_unique<CConditionalPciFunction>(initial, functions, *rule);
-    return std::make_unique<CPciFunction>(initial);
+    if (rule) return std::make_unique<CConditionalPCIFunction>(initial, functions, *rule);
+    return std::make_unique<CPCIFunction>(initial);
 }
 
-bool bParsePciVisibility(CFieldReader& reader, const json& value, const std::string& strField,
-                         std::optional<PciVisibilityRule>& rule)
+bool bParsePCIVisibility(CFieldReader& reader, const json& value, const std::string& strField,
+                         std::optional<PCIVisibilityRule>& rule)
 {
     if (!reader.bObject(value, strField) || !reader.bKnownKeys(value, strField, {"at", "reg", "mask", "value"}))
         return false;
     for (const char* pszKey : {"at", "reg", "mask", "value"})
         if (!value.contains(pszKey))
             return reader.bFail(strField + "." + pszKey, "is missing");
-    PciVisibilityRule parsed;
+    PCIVisibilityRule parsed;
     const json& at = value["at"];
     uint64_t qwBus = 0, qwDevice = 0, qwFunction = 0;
     const std::string strAt = at.is_string() ? at.get<std::string>() : std::string();

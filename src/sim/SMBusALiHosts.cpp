@@ -1,4 +1,4 @@
-#include "sim/SMBusAliHosts.h"
+#include "sim/SMBusALiHosts.h"
 
 namespace sim {
 
@@ -94,12 +94,12 @@ uint8_t bM7101Outcome(SMBusStatus eStatus)
 
 // ---------------------------------------------------------------------------------------- M1563
 
-CAliM1563SMBusHost::CAliM1563SMBusHost(uint16_t wBase, std::shared_ptr<CSMBusBus> pBus)
+CALiM1563SMBusHost::CALiM1563SMBusHost(uint16_t wBase, std::shared_ptr<CSMBusBus> pBus)
     : CBytePortHandler(wBase, PORT_COUNT), m_pBus(std::move(pBus))
 {
 }
 
-void CAliM1563SMBusHost::vUpdate(uint64_t qwNow)
+void CALiM1563SMBusHost::vUpdate(uint64_t qwNow)
 {
     if (!m_Cycle.bEndsBy(qwNow))
         return;
@@ -113,13 +113,13 @@ void CAliM1563SMBusHost::vUpdate(uint64_t qwNow)
         m_eBlock = EBlock::None;
 }
 
-void CAliM1563SMBusHost::vEndBlock()
+void CALiM1563SMBusHost::vEndBlock()
 {
     m_eBlock = EBlock::None;
     m_bControl1 &= uint8_t(~M1563_LAST);
 }
 
-void CAliM1563SMBusHost::vBlockByte(uint64_t qwNow)
+void CALiM1563SMBusHost::vBlockByte(uint64_t qwNow)
 {
     m_bEndData0 = m_bData0;
     m_bEndData1 = m_bData1;
@@ -171,7 +171,7 @@ void CAliM1563SMBusHost::vBlockByte(uint64_t qwNow)
     m_Cycle.vStart(qwNow, CSMBusBus::qwWireNs(nWireBytes, nStarts), false);
 }
 
-void CAliM1563SMBusHost::vStart(uint64_t qwNow)
+void CALiM1563SMBusHost::vStart(uint64_t qwNow)
 {
     const unsigned nProtocol = (m_bControl >> 3) & 7;
     if (nProtocol == PROTOCOL_BLOCK) {
@@ -193,7 +193,7 @@ void CAliM1563SMBusHost::vStart(uint64_t qwNow)
     m_Cycle.vStart(qwNow, qwWire, eStatus == SMBusStatus::Hung);
 }
 
-uint8_t CAliM1563SMBusHost::bIn(unsigned nRegister, uint64_t qwNow)
+uint8_t CALiM1563SMBusHost::bIn(unsigned nRegister, uint64_t qwNow)
 {
     vUpdate(qwNow);
     switch (nRegister) {
@@ -218,7 +218,7 @@ uint8_t CAliM1563SMBusHost::bIn(unsigned nRegister, uint64_t qwNow)
     }
 }
 
-void CAliM1563SMBusHost::vOutByte(unsigned nRegister, uint8_t bValue, uint64_t qwNow)
+void CALiM1563SMBusHost::vOutByte(unsigned nRegister, uint8_t bValue, uint64_t qwNow)
 {
     vUpdate(qwNow);
     switch (nRegister) {
@@ -269,12 +269,12 @@ void CAliM1563SMBusHost::vOutByte(unsigned nRegister, uint8_t bValue, uint64_t q
 
 // ---------------------------------------------------------------------------------------- M7101
 
-CAliM7101SMBusHost::CAliM7101SMBusHost(uint16_t wBase, std::shared_ptr<CSMBusBus> pBus)
+CALiM7101SMBusHost::CALiM7101SMBusHost(uint16_t wBase, std::shared_ptr<CSMBusBus> pBus)
     : CBytePortHandler(wBase, PORT_COUNT), m_pBus(std::move(pBus))
 {
 }
 
-void CAliM7101SMBusHost::vUpdate(uint64_t qwNow)
+void CALiM7101SMBusHost::vUpdate(uint64_t qwNow)
 {
     if (!m_Cycle.bEndsBy(qwNow))
         return;
@@ -283,7 +283,7 @@ void CAliM7101SMBusHost::vUpdate(uint64_t qwNow)
     m_bData1 = m_bEndData1;
 }
 
-void CAliM7101SMBusHost::vStart(uint64_t qwNow)
+void CALiM7101SMBusHost::vStart(uint64_t qwNow)
 {
     m_bEndData0 = m_bData0;
     m_bEndData1 = m_bData1;
@@ -299,7 +299,7 @@ void CAliM7101SMBusHost::vStart(uint64_t qwNow)
     m_Cycle.vStart(qwNow, qwWire, eStatus == SMBusStatus::Hung);
 }
 
-uint8_t CAliM7101SMBusHost::bIn(unsigned nRegister, uint64_t qwNow)
+uint8_t CALiM7101SMBusHost::bIn(unsigned nRegister, uint64_t qwNow)
 {
     vUpdate(qwNow);
     switch (nRegister) {
@@ -320,7 +320,7 @@ uint8_t CAliM7101SMBusHost::bIn(unsigned nRegister, uint64_t qwNow)
     }
 }
 
-void CAliM7101SMBusHost::vOutByte(unsigned nRegister, uint8_t bValue, uint64_t qwNow)
+void CALiM7101SMBusHost::vOutByte(unsigned nRegister, uint8_t bValue, uint64_t qwNow)
 {
     vUpdate(qwNow);
     switch (nRegister) {

@@ -1,37 +1,37 @@
-#include "sim/PciConfig.h"
+#include "sim/PCIConfig.h"
 
 namespace sim {
 
-uint32_t CPciFunction::dwRead(unsigned nOffset, const AccessContext&)
+uint32_t CPCIFunction::dwRead(unsigned nOffset, const AccessContext&)
 {
     return dwPeek(nOffset);
 }
 
-void CPciFunction::vWrite(unsigned nOffset, uint32_t dwValue, unsigned nByteEnables, const AccessContext&)
+void CPCIFunction::vWrite(unsigned nOffset, uint32_t dwValue, unsigned nByteEnables, const AccessContext&)
 {
     for (unsigned i = 0; i < 4; ++i)
         if ((nByteEnables >> i & 1) && !bReadOnlyByte(nOffset + i))
             m_Config[nOffset + i] = uint8_t(dwValue >> (8 * i));
 }
 
-uint32_t CPciFunction::dwPeek(unsigned nOffset) const
+uint32_t CPCIFunction::dwPeek(unsigned nOffset) const
 {
     nOffset &= 0xFFC;
     return uint32_t(m_Config[nOffset]) | uint32_t(m_Config[nOffset + 1]) << 8 | uint32_t(m_Config[nOffset + 2]) << 16 |
            uint32_t(m_Config[nOffset + 3]) << 24;
 }
 
-bool CPciFunction::bReadOnlyByte(unsigned nOffset)
+bool CPCIFunction::bReadOnlyByte(unsigned nOffset)
 {
     return nOffset <= 0x03 || (nOffset >= 0x08 && nOffset <= 0x0B) || nOffset == 0x0E;
 }
 
-bool CPciFunctions::bAdd(unsigned nBus, unsigned nDevice, unsigned nFunction, std::unique_ptr<CPciFunction> pFunction)
+bool CPCIFunctions::bAdd(unsigned nBus, unsigned nDevice, unsigned nFunction, std::unique_ptr<CPCIFunction> pFunction)
 {
     return m_Functions.emplace(nKey(nBus, nDevice, nFunction), std::move(pFunction)).second;
 }
 
-std::unique_ptr<CPciFunction> CPciFunctions::pTake(unsigned nBus, unsigned nDevice, unsigned nFunction)
+std::unique_ptr<CPCIFunction> CPCIFunctions::pTake(unsigned nBus, unsigned nDevice, unsigned nFunction)
 {
     if (nBus > 0xFF || nDevice > 0x1F || nFunction > 7)
         return nullptr;
@@ -39,7 +39,7 @@ std::unique_ptr<CPciFunction> CPciFunctions::pTake(unsigned nBus, unsigned nDevi
     return node.empty() ? nullptr : std::move(node.mapped());
 }
 
-CPciFunction* CPciFunctions::pFind(unsigned nBus, unsigned nDevice, unsigned nFunction) const
+CPCIFunction* CPCIFunctions::pFind(unsigned nBus, unsigned nDevice, unsigned nFunction) const
 {
     if (nBus > 0xFF || nDevice > 0x1F || nFunction > 7)
         return nullptr;
@@ -47,13 +47,13 @@ CPciFunction* CPciFunctions::pFind(unsigned nBus, unsigned nDevice, unsigned nFu
     return it == m_Functions.end() ? nullptr : it->second.get();
 }
 
-uint32_t CPciFunctions::dwRead(uint32_t nKey, unsigned nOffset, const AccessContext& context)
+uint32_t CPCIFunctions::dwRead(uint32_t nKey, unsigned nOffset, const AccessContext& context)
 {
     auto it = m_Functions.find(nKey);
     return it == m_Functions.end() ? 0xFFFFFFFF : it->second->dwRead(nOffset & 0xFFC, context);
 }
 
-void CPciFunctions::vWrite(uint32_t nKey, unsigned nOffset, uint32_t dwValue, unsigned nByteEnables,
+void CPCIFunctions::vWrite(uint32_t nKey, unsigned nOffset, uint32_t dwValue, unsigned nByteEnables,
                            const AccessContext& context)
 {
     auto it = m_Functions.find(nKey);
@@ -68,7 +68,7 @@ bool bLatchTarget(uint32_t dwLatch, uint32_t& nKey, unsigned& nOffset)
 {
     if (!(dwLatch & 0x80000000))
         return false;
-    nKey = CPciFunctions::nKey(dwLatch >> 16 & 0xFF, dwLatch >> 11 & 0x1F, dwLatch >> 8 & 7);
+    nKey = CPCIFunctions::nKey(dwLatch >> 16 & 0xFF, dwLatch >> 11 & 0x1F, dwLatch >> 8 & 7);
     nOffset = dwLatch & 0xFC;
     return true;
 }

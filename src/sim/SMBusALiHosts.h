@@ -23,11 +23,11 @@
 
 namespace sim {
 
-class CAliM1563SMBusHost : public CBytePortHandler {
+class CALiM1563SMBusHost : public CBytePortHandler {
 public:
     static constexpr uint32_t PORT_COUNT = 16;
 
-    CAliM1563SMBusHost(uint16_t wBase, std::shared_ptr<CSMBusBus> pBus);
+    CALiM1563SMBusHost(uint16_t wBase, std::shared_ptr<CSMBusBus> pBus);
 
 
 private:
@@ -59,11 +59,11 @@ private:
     size_t m_nLength = 0;           // the block's count (write: at most 32)
 };
 
-class CAliM7101SMBusHost : public CBytePortHandler {
+class CALiM7101SMBusHost : public CBytePortHandler {
 public:
     static constexpr uint32_t PORT_COUNT = 16;
 
-    CAliM7101SMBusHost(uint16_t wBase, std::shared_ptr<CSMBusBus> pBus);
+    CALiM7101SMBusHost(uint16_t wBase, std::shared_ptr<CSMBusBus> pBus);
 
 
 private:

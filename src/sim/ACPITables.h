@@ -12,6 +12,6 @@ namespace sim {
 // Decodes the section and writes the tables into the memory regions of config (a region is
 // added where a table lies outside all of them). Reads the processors, the PM timer port,
 // the APIC base and the enhanced window from config, so it runs after those are decoded.
-bool bParseAcpiSection(const json& acpi, CFieldReader& reader, BoardConfig& config);
+bool bParseACPISection(const json& acpi, CFieldReader& reader, BoardConfig& config);
 
 }  // namespace sim

@@ -1,4 +1,4 @@
-#include "sim/SMBusAmd756Host.h"
+#include "sim/SMBusAMD756Host.h"
 
 namespace sim {
 
@@ -28,17 +28,17 @@ enum : unsigned { CYCLE_QUICK = 0, CYCLE_BYTE_DATA = 2, CYCLE_WORD_DATA = 3 };
 
 }  // namespace
 
-CAmd756SMBusHost::CAmd756SMBusHost(uint16_t wBase, std::shared_ptr<CSMBusBus> pBus)
+CAMD756SMBusHost::CAMD756SMBusHost(uint16_t wBase, std::shared_ptr<CSMBusBus> pBus)
     : CPortHandler(wBase, PORT_COUNT), m_pBus(std::move(pBus))
 {
 }
 
-uint16_t CAmd756SMBusHost::wStatus() const
+uint16_t CAMD756SMBusHost::wStatus() const
 {
     return uint16_t(m_wStatus | (m_Cycle.bRunning() ? (STATUS_HOST_BUSY | STATUS_BUS_BUSY) : 0));
 }
 
-void CAmd756SMBusHost::vUpdate(uint64_t qwNow)
+void CAMD756SMBusHost::vUpdate(uint64_t qwNow)
 {
     if (!m_Cycle.bEndsBy(qwNow))
         return;
@@ -47,7 +47,7 @@ void CAmd756SMBusHost::vUpdate(uint64_t qwNow)
     m_Registers[REG_DATA + 1] = uint8_t(m_wEndData >> 8);
 }
 
-void CAmd756SMBusHost::vStart(uint64_t qwNow)
+void CAMD756SMBusHost::vStart(uint64_t qwNow)
 {
     const uint8_t nTarget = m_Registers[REG_ADDRESS] >> 1;
     const bool bRead = m_Registers[REG_ADDRESS] & 1;
@@ -86,7 +86,7 @@ void CAmd756SMBusHost::vStart(uint64_t qwNow)
     m_Cycle.vStart(qwNow, qwWire, eStatus == SMBusStatus::Hung);
 }
 
-void CAmd756SMBusHost::vWriteEnable(uint16_t wValue, uint64_t qwNow)
+void CAMD756SMBusHost::vWriteEnable(uint16_t wValue, uint64_t qwNow)
 {
     m_Registers[REG_ENABLE] = uint8_t(wValue & ~(ENABLE_START | ENABLE_ABORT));
     m_Registers[REG_ENABLE + 1] = uint8_t(wValue >> 8);
@@ -100,7 +100,7 @@ void CAmd756SMBusHost::vWriteEnable(uint16_t wValue, uint64_t qwNow)
     }
 }
 
-uint32_t CAmd756SMBusHost::dwIn(uint16_t wPort, unsigned nWidth, const AccessContext& context)
+uint32_t CAMD756SMBusHost::dwIn(uint16_t wPort, unsigned nWidth, const AccessContext& context)
 {
     vUpdate(context.qwNanoseconds);
     const uint16_t wLive = wStatus();
@@ -117,7 +117,7 @@ uint32_t CAmd756SMBusHost::dwIn(uint16_t wPort, unsigned nWidth, const AccessCon
     return dwValue;
 }
 
-void CAmd756SMBusHost::vOut(uint16_t wPort, unsigned nWidth, uint32_t dwValue, const AccessContext& context)
+void CAMD756SMBusHost::vOut(uint16_t wPort, unsigned nWidth, uint32_t dwValue, const AccessContext& context)
 {
     vUpdate(context.qwNanoseconds);
     for (unsigned i = 0; i < nWidth; ++i) {

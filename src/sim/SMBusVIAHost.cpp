@@ -1,4 +1,4 @@
-#include "sim/SMBusViaHost.h"
+#include "sim/SMBusVIAHost.h"
 
 #include "sim/SMBusBus.h"
 
@@ -35,12 +35,12 @@ uint8_t bOutcomeBits(SMBusStatus eStatus)
 
 }  // namespace
 
-CViaSMBusHost::CViaSMBusHost(uint16_t wBase, std::shared_ptr<CSMBusBus> pBus)
+CVIASMBusHost::CVIASMBusHost(uint16_t wBase, std::shared_ptr<CSMBusBus> pBus)
     : CBytePortHandler(wBase, PORT_COUNT), m_pBus(std::move(pBus))
 {
 }
 
-void CViaSMBusHost::vUpdate(uint64_t qwNow)
+void CVIASMBusHost::vUpdate(uint64_t qwNow)
 {
     if (!m_Cycle.bEndsBy(qwNow))
         return;
@@ -51,7 +51,7 @@ void CViaSMBusHost::vUpdate(uint64_t qwNow)
         m_Buffer = m_PendingBuffer;
 }
 
-void CViaSMBusHost::vStart(uint64_t qwNow)
+void CVIASMBusHost::vStart(uint64_t qwNow)
 {
     const uint8_t nTarget = m_Transfer.bAddress >> 1;
     const bool bRead = m_Transfer.bAddress & 1;
@@ -101,7 +101,7 @@ void CViaSMBusHost::vStart(uint64_t qwNow)
     m_Cycle.vStart(qwNow, qwWire, eStatus == SMBusStatus::Hung);
 }
 
-uint8_t CViaSMBusHost::bIn(unsigned nRegister, uint64_t qwNow)
+uint8_t CVIASMBusHost::bIn(unsigned nRegister, uint64_t qwNow)
 {
     vUpdate(qwNow);
     if (uint8_t bValue; m_Transfer.bRead(nRegister, bValue)) return bValue;
@@ -118,7 +118,7 @@ uint8_t CViaSMBusHost::bIn(unsigned nRegister, uint64_t qwNow)
     }
 }
 
-void CViaSMBusHost::vOutByte(unsigned nRegister, uint8_t bValue, uint64_t qwNow)
+void CVIASMBusHost::vOutByte(unsigned nRegister, uint8_t bValue, uint64_t qwNow)
 {
     vUpdate(qwNow);
     if (m_Transfer.bWrite(nRegister, bValue)) return;
