@@ -1,4 +1,4 @@
-#include "kit/ProcessorCounters.h"
+#include "cpu/ProcessorCounters.h"
 
 #include "cpu/MSRRegister.h"
 #include "platform/Processors.h"
