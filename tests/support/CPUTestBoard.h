@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "KitOnDevice.h"
+#include "app/InterfaceCreation.h"
 #include "cpu/CPUInterface.h"
 #include "cpu/CPUThread.h"
 #include "platform/Processors.h"
@@ -70,8 +71,8 @@ public:
     // The ACPI interface (for the PM timer), then the CPU interface.
     CCPUInterface* pBuild()
     {
-        Kit().CreateACPIInterface();
-        return Kit().CreateCPUInterface() ? Kit().m_pCPUInterface : nullptr;
+        app::CreateACPIInterface(&Kit());
+        return app::CreateCPUInterface(&Kit()) ? Kit().m_pCPUInterface : nullptr;
     }
 
 private:

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "PciTestKit.h"
+#include "app/InterfaceCreation.h"
 #include "discovery/ChipsetInterface.h"
 
 namespace chipsettest {
@@ -48,7 +49,7 @@ public:
     // Creates the chipset interface; null when it failed.
     CChipsetInterface* pProbe()
     {
-        if (!Kit().CreateChipsetInterface()) return nullptr;
+        if (!app::CreateChipsetInterface(&Kit())) return nullptr;
         return Kit().m_pChipsetInterface;
     }
 

@@ -13,6 +13,7 @@
 #include <set>
 #include <string>
 
+#include "app/InterfaceCreation.h"
 #include "discovery/PCIDevice.h"
 #include "discovery/PCIInterface.h"
 #include "kit/DeviceDriver.h"
@@ -91,7 +92,7 @@ public:
     // Creates the PCI interface as the program does and scans once.
     CPCIInterface* pScan()
     {
-        if (!Kit().CreatePCIInterface()) return nullptr;
+        if (!app::CreatePCIInterface(&Kit())) return nullptr;
         Kit().m_pPCIInterface->Scan();
         return Kit().m_pPCIInterface;
     }

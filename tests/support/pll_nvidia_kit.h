@@ -11,6 +11,7 @@
 
 #include "ChipsetTestKit.h"
 #include "KitOnDevice.h"
+#include "app/InterfaceCreation.h"
 #include "cpu/CPUInterface.h"
 #include "discovery/PCIInterface.h"
 #include "kit/DeviceDriver.h"
@@ -58,7 +59,7 @@ public:
         m_pKit = std::make_unique<CKitOnDevice>(std::move(pDevice));
         EXPECT_TRUE(m_pKit->bOk());
         if (bPCI) {
-            EXPECT_TRUE(Kit().CreatePCIInterface());
+            EXPECT_TRUE(app::CreatePCIInterface(&Kit()));
             if (Kit().m_pPCIInterface) Kit().m_pPCIInterface->Scan();
         }
     }
