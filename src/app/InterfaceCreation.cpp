@@ -1,5 +1,6 @@
 #include "app/InterfaceCreation.h"
 
+#include "app/KitFacts.h"
 #include "cpu/CPUInterface.h"
 #include "discovery/ChipsetInterface.h"
 #include "discovery/DMIInterface.h"
@@ -11,39 +12,51 @@
 
 namespace app {
 
+namespace {
+
+// The interfaces the application creates answer for the machine facts the drivers go by.
+template <typename T, typename TInit>
+uint32_t nCreate(ORVEXSDK* pKit, T*& pShortcut, uint32_t (TInit::*pfnInit)())
+{
+    kit::SetKitFacts(&KitFacts());
+    return pKit->CreateInterface(pShortcut, pfnInit);
+}
+
+}  // namespace
+
 uint32_t CreateACPIInterface(ORVEXSDK* pKit)
 {
-    return pKit->CreateInterface(pKit->m_pACPIInterface, &CACPIInterface::Probe);
+    return nCreate(pKit, pKit->m_pACPIInterface, &CACPIInterface::Probe);
 }
 
 uint32_t CreateCPUInterface(ORVEXSDK* pKit)
 {
-    return pKit->CreateInterface(pKit->m_pCPUInterface, &CCPUInterface::Init);
+    return nCreate(pKit, pKit->m_pCPUInterface, &CCPUInterface::Init);
 }
 
 uint32_t CreatePCIInterface(ORVEXSDK* pKit)
 {
-    return pKit->CreateInterface(pKit->m_pPCIInterface, &CPCIInterface::Init);
+    return nCreate(pKit, pKit->m_pPCIInterface, &CPCIInterface::Init);
 }
 
 uint32_t CreateChipsetInterface(ORVEXSDK* pKit)
 {
-    return pKit->CreateInterface(pKit->m_pChipsetInterface, &CChipsetInterface::Probe);
+    return nCreate(pKit, pKit->m_pChipsetInterface, &CChipsetInterface::Probe);
 }
 
 uint32_t CreateSMBusInterface(ORVEXSDK* pKit)
 {
-    return pKit->CreateInterface(pKit->m_pSMBusInterface, &CSMBusInterface::Init);
+    return nCreate(pKit, pKit->m_pSMBusInterface, &CSMBusInterface::Init);
 }
 
 uint32_t CreateDMIInterface(ORVEXSDK* pKit)
 {
-    return pKit->CreateInterface(pKit->m_pDMIInterface, &CDMIInterface::Probe);
+    return nCreate(pKit, pKit->m_pDMIInterface, &CDMIInterface::Probe);
 }
 
 uint32_t CreatePLLInterface(ORVEXSDK* pKit)
 {
-    return pKit->CreateInterface(pKit->m_pPLLInterface, &CPLLInterface::Init);
+    return nCreate(pKit, pKit->m_pPLLInterface, &CPLLInterface::Init);
 }
 
 }  // namespace app

@@ -2,7 +2,7 @@
 // A clock chip as the drivers see it through their IC command set, for tests: a register
 // file that records every transfer (and every wait, through a clock installed for the test),
 // can answer a block read with fewer bytes than asked, refuse writes or let single word
-// reads fail.
+// reads fail. The driver goes by machine facts the test sets: no kit is built.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -12,8 +12,7 @@
 #include <set>
 #include <vector>
 
-#include "cpu/CPUInterface.h"
-#include "kit/ORVEXSDK.h"
+#include "FakeMachineFacts.h"
 #include "platform/Clock.h"
 #include "pll/ClockGenerator.h"
 #include "pll/PLLChipRegistry.h"
@@ -118,8 +117,8 @@ private:
     uint64_t m_qwNow = 1;
 };
 
-// One chip driver on a fake bus, with the fake clock installed and, when asked, a CPU
-// interface that reports a measured bus clock.
+// One chip driver on a fake bus, with the fake clock installed and machine facts of its own
+// (a measured bus clock when asked, AGP graphics, no PCI functions).
 class CChipOnFakeBus {
 public:
     explicit CChipOnFakeBus(uint32_t dwID) : m_Clock(m_Bus)
@@ -128,23 +127,11 @@ public:
         m_pChip.reset(pCreateSMBusClockChip(dwID));
         if (m_pChip) m_pChip->m_pCommandSet = &m_Bus;
     }
-    ~CChipOnFakeBus()
-    {
-        platform::SetClock(nullptr);
-        if (m_pCPU) ORVEXSDK::Instance()->m_pCPUInterface = m_pSavedCPU;
-    }
+    ~CChipOnFakeBus() { platform::SetClock(nullptr); }
     CChipOnFakeBus(const CChipOnFakeBus&) = delete;
     CChipOnFakeBus& operator=(const CChipOnFakeBus&) = delete;
 
-    void vSetBusClock(float fMHz)
-    {
-        if (!m_pCPU) {
-            m_pCPU = std::make_unique<CCPUInterface>();
-            m_pSavedCPU = ORVEXSDK::Instance()->m_pCPUInterface;
-            ORVEXSDK::Instance()->m_pCPUInterface = m_pCPU.get();
-        }
-        m_pCPU->m_fBusClock = fMHz;
-    }
+    void vSetBusClock(float fMHz) { m_Facts.m_fBusClock = fMHz; }
     // The registers at power-on, from register 0.
     void vLoad(std::initializer_list<std::pair<int, uint8_t>> registers)
     {
@@ -161,11 +148,10 @@ public:
     bool bHasChip() const { return m_pChip != nullptr; }
     CClockGenerator& Chip() { return *m_pChip; }
     CFakeChipBus m_Bus;
+    CFakeMachineFacts m_Facts;
     uint32_t m_bLastRead = 0;
 
 private:
     CFakeChipClock m_Clock;
     std::unique_ptr<CClockGenerator> m_pChip;
-    std::unique_ptr<CCPUInterface> m_pCPU;
-    CCPUInterface* m_pSavedCPU = nullptr;
 };
