@@ -3,7 +3,9 @@
 #include "app/RunNamespace.h"
 #include "kit/LinuxAccessDevice.h"
 #include "platform/LockDirectory.h"
+#if PENDULON_SIM
 #include "sim/SimAccessDevice.h"
+#endif
 
 namespace app {
 
@@ -13,9 +15,22 @@ std::unique_ptr<CAccessDevice> CreateAccessDevice(const std::string& strBoard, s
     // neither waits for the real hardware nor holds it up.
     platform::SetLockNamespace(strBoardNamespace(strBoard));
     if (strBoard.empty()) return std::make_unique<kit::CLinuxAccessDevice>();
+#if PENDULON_SIM
     std::unique_ptr<sim::CSimBoard> pBoard = sim::CSimBoard::Load(strBoard, strError);
     if (!pBoard) return nullptr;
     return std::make_unique<sim::CSimAccessDevice>(std::move(pBoard));
+#else
+    strError = strNoSimulatedBoards();
+    return nullptr;
+#endif
+}
+
+bool bHasSimulatedBoards() { return PENDULON_SIM != 0; }
+
+std::string strNoSimulatedBoards()
+{
+    return "this build has no simulated boards (it was configured with -DPENDULON_SIM=OFF): "
+           "--board cannot be used";
 }
 
 }  // namespace app

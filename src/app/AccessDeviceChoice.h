@@ -13,4 +13,9 @@ namespace app {
 // process opens from then on are in the board's namespace (the real machine's for "").
 std::unique_ptr<CAccessDevice> CreateAccessDevice(const std::string& strBoard, std::string& strError);
 
+// Whether this build has the simulated machine. One configured with -DPENDULON_SIM=OFF has
+// not: the programs refuse --board with strNoSimulatedBoards().
+bool bHasSimulatedBoards();
+std::string strNoSimulatedBoards();
+
 }  // namespace app

@@ -1,5 +1,6 @@
 #include "app/KitBuilder.h"
 
+#include "app/InterfaceCreation.h"
 #include "kit/ORVEXSDK.h"
 #include "pll/MemoryBufferInterface.h"
 #include "smbus/SMBusInterface.h"
@@ -8,20 +9,20 @@ namespace app {
 
 void vBuildPCI(ORVEXSDK* pKit)
 {
-    if (pKit->CreatePCIInterface()) {
+    if (CreatePCIInterface(pKit)) {
         if (CInterface* pPCI = pKit->FindInterface(INTERFACE_PCI)) pPCI->Scan();
     }
 }
 
 void vBuildKit(ORVEXSDK* pKit)
 {
-    pKit->CreateACPIInterface();
-    pKit->CreateCPUInterface();
+    CreateACPIInterface(pKit);
+    CreateCPUInterface(pKit);
     vBuildPCI(pKit);
-    pKit->CreateChipsetInterface();
-    if (pKit->CreateSMBusInterface()) pKit->m_pSMBusInterface->DetectMultiplexer();
-    pKit->CreateDMIInterface();
-    pKit->CreatePLLInterface();
+    CreateChipsetInterface(pKit);
+    if (CreateSMBusInterface(pKit)) pKit->m_pSMBusInterface->DetectMultiplexer();
+    CreateDMIInterface(pKit);
+    CreatePLLInterface(pKit);
     CreateMemoryBufferInterface(pKit);
 }
 

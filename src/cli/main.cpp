@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
 
+#include "app/AccessDeviceChoice.h"
 #include "cli/Command.h"
 #include "cli/Session.h"
 #include "kit/Trace.h"
@@ -89,6 +90,10 @@ int main(int argc, char** argv)
     }
     if (pBoard->count() > 0 && options.strBoard.empty()) {
         cli::vError("--board needs a board name or file (see --help)");
+        return cli::EXIT_USAGE;
+    }
+    if (!options.strBoard.empty() && !app::bHasSimulatedBoards()) {
+        cli::vError("%s", app::strNoSimulatedBoards().c_str());
         return cli::EXIT_USAGE;
     }
     if (options.bTrace) kit::SetTraceEnabled(true);

@@ -7,11 +7,11 @@
 #include "cpu/CPUInterface.h"
 #include "cpu/FIDVIDControl.h"
 #include "cpu/MSRRegister.h"
+#include "cpu/ProcessorCounters.h"
 #include "kit/ACPIInterface.h"
 #include "kit/ACPITimer.h"
 #include "kit/IOSpace.h"
 #include "kit/ORVEXSDK.h"
-#include "kit/ProcessorCounters.h"
 #include "kit/SystemTimers.h"
 #include "platform/Processors.h"
 

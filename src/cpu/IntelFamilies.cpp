@@ -6,8 +6,8 @@
 #include "cpu/CacheDescriptors.h"
 #include "cpu/FIDVIDControls.h"
 #include "cpu/FamilyTools.h"
+#include "cpu/ProcessorCounters.h"
 #include "kit/ORVEXSDK.h"
-#include "kit/ProcessorCounters.h"
 
 using cpufamily::bReadMSRBits;
 using cpufamily::fLookUp;

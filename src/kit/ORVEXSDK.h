@@ -46,13 +46,26 @@ public:
     void AddDevice(CDevice* pDevice);
     void AddTimer(CTimer* pTimer);
 
-    uint32_t CreateACPIInterface();
-    uint32_t CreateCPUInterface();
-    uint32_t CreatePCIInterface();
-    uint32_t CreateChipsetInterface();
-    uint32_t CreateSMBusInterface();
-    uint32_t CreateDMIInterface();
-    uint32_t CreatePLLInterface();
+    // Creates one of the main interfaces: constructs it, keeps it in its shortcut and
+    // initialises it through pfnInit (Init, or Probe for those that look first); on success
+    // it joins the interface list, on failure it is destroyed and its shortcut cleared.
+    // Returns the initialisation's result. The application's assembly names the interfaces
+    // (app/InterfaceCreation.h); an interface whose hardware support is not part of the
+    // build fails cleanly, leaving no trace.
+    template <typename T, typename TInit>
+    uint32_t CreateInterface(T*& pShortcut, uint32_t (TInit::*pfnInit)())
+    {
+        T* pInterface = new T;
+        pShortcut = pInterface;
+        const uint32_t dwResult = (pInterface->*pfnInit)();
+        if (dwResult) {
+            AddInterface(pInterface);
+        } else {
+            delete pInterface;
+            pShortcut = nullptr;
+        }
+        return dwResult;
+    }
 
     void CloseInterfaces();
 
@@ -79,11 +92,6 @@ private:
     ~ORVEXSDK();
     ORVEXSDK(const ORVEXSDK&) = delete;
     ORVEXSDK& operator=(const ORVEXSDK&) = delete;
-
-    // Registers an interface whose initialisation succeeded, or destroys it and clears its
-    // shortcut. Returns the initialisation's result.
-    template <typename T>
-    uint32_t Register(T* pInterface, T*& pShortcut, uint32_t dwResult);
 
     static ORVEXSDK* s_pInstance;
 };

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/Processors.h"
-#include "sim/PciVisibility.h"
+#include "sim/PCIVisibility.h"
 #include "sim/SMBusConfig.h"
 
 namespace sim {
@@ -29,10 +29,10 @@ struct CpuConfig {
     std::map<uint32_t, uint64_t> Msrs;
 };
 
-struct PciFunctionConfig {
+struct PCIFunctionConfig {
     uint8_t nBus = 0, nDevice = 0, nFunction = 0;
     std::unique_ptr<std::array<uint8_t, 4096>> pConfig;  // the configuration space at reset
-    std::optional<PciVisibilityRule> Visibility;  // "visible_when": the function can be hidden
+    std::optional<PCIVisibilityRule> Visibility;  // "visible_when": the function can be hidden
     std::string strKernelDriver;  // "kernel_driver": the driver the machine's kernel has bound to it
 };
 
@@ -50,7 +50,7 @@ struct BoardConfig {
     uint64_t qwMultiplierNum = 1, qwMultiplierDen = 1;
     std::optional<uint32_t> nMicrocode;  // revision MSR 0x8B reports after CPUID leaf 1
     std::vector<CpuConfig> Cpus;
-    std::vector<PciFunctionConfig> Pci;
+    std::vector<PCIFunctionConfig> Pci;
     std::vector<MemoryRegionConfig> Memory;
     uint64_t qwEnhancedBase = 0;  // 0: no enhanced configuration window
     uint32_t nEnhancedBuses = 0;

@@ -3,12 +3,12 @@
 #include <cstring>
 #include <numeric>
 
-#include "sim/AcpiTables.h"
+#include "sim/ACPITables.h"
 #include "sim/BoardConfig.h"
 #include "sim/JsonFields.h"
-#include "sim/PciVisibilityParse.h"
+#include "sim/PCIVisibilityParse.h"
 #include "sim/SMBusBoard.h"
-#include "sim/SmbiosTables.h"
+#include "sim/SMBIOSTables.h"
 
 namespace sim {
 
@@ -79,8 +79,8 @@ private:
     bool bMsrTable(const json& table, const std::string& strField, std::map<uint32_t, uint64_t>& msrs);
     bool bBrand(const json& brand, const std::string& strField, CpuidTable& cpuid);
     bool bPci(const json& pci);
-    bool bPciFunction(const json& function, const std::string& strField, PciFunctionConfig& config);
-    bool bPciAddress(const json& at, const std::string& strField, PciFunctionConfig& config);
+    bool bPciFunction(const json& function, const std::string& strField, PCIFunctionConfig& config);
+    bool bPciAddress(const json& at, const std::string& strField, PCIFunctionConfig& config);
     bool bIdPair(const json& value, const std::string& strField, uint16_t& wFirst, uint16_t& wSecond);
     bool bPciRegs(const json& regs, const std::string& strField, std::array<uint8_t, 4096>& space);
     bool bMemory(const json& memory);
@@ -120,9 +120,9 @@ bool CBoardFileParser::bParse(const json& root)
         return false;
     if (root.contains("pm_timer") && !bPMTimer(root["pm_timer"]))
         return false;
-    if (root.contains("acpi") && !bParseAcpiSection(root["acpi"], m_Reader, m_Config))
+    if (root.contains("acpi") && !bParseACPISection(root["acpi"], m_Reader, m_Config))
         return false;
-    if (root.contains("smbios") && !bParseSmbiosSection(root["smbios"], m_Reader, m_Config))
+    if (root.contains("smbios") && !bParseSMBIOSSection(root["smbios"], m_Reader, m_Config))
         return false;
     if (root.contains("smbus") && !bParseSMBusSection(root["smbus"], m_Reader, m_Config))
         return false;
@@ -316,11 +316,11 @@ bool CBoardFileParser::bPci(const json& pci)
         return false;
     for (size_t i = 0; i < pci.size(); ++i) {
         std::string strField = CFieldReader::strElement("pci", i);
-        PciFunctionConfig function;
+        PCIFunctionConfig function;
         if (!bPciFunction(pci[i], strField, function))
             return false;
         for (size_t j = 0; j < m_Config.Pci.size(); ++j) {
-            const PciFunctionConfig& other = m_Config.Pci[j];
+            const PCIFunctionConfig& other = m_Config.Pci[j];
             if (other.nBus == function.nBus && other.nDevice == function.nDevice && other.nFunction == function.nFunction) {
                 char szAt[16];
                 std::snprintf(szAt, sizeof szAt, "%02x:%02x.%x", function.nBus, function.nDevice, function.nFunction);
@@ -333,7 +333,7 @@ bool CBoardFileParser::bPci(const json& pci)
     return true;
 }
 
-bool CBoardFileParser::bPciFunction(const json& function, const std::string& strField, PciFunctionConfig& config)
+bool CBoardFileParser::bPciFunction(const json& function, const std::string& strField, PCIFunctionConfig& config)
 {
     if (!m_Reader.bObject(function, strField) ||
         !m_Reader.bKnownKeys(function, strField, {"at", "id", "class", "rev", "header", "subsystem", "regs", "visible_when",
@@ -394,7 +394,7 @@ bool CBoardFileParser::bPciFunction(const json& function, const std::string& str
     if (function.contains("regs") && !bPciRegs(function["regs"], strField + ".regs", space))
         return false;
     if (function.contains("visible_when") &&
-        !bParsePciVisibility(m_Reader, function["visible_when"], strField + ".visible_when", config.Visibility))
+        !bParsePCIVisibility(m_Reader, function["visible_when"], strField + ".visible_when", config.Visibility))
         return false;
     if (function.contains("kernel_driver")) {
         const json& value = function["kernel_driver"];
@@ -406,7 +406,7 @@ bool CBoardFileParser::bPciFunction(const json& function, const std::string& str
     return true;
 }
 
-bool CBoardFileParser::bPciAddress(const json& at, const std::string& strField, PciFunctionConfig& config)
+bool CBoardFileParser::bPciAddress(const json& at, const std::string& strField, PCIFunctionConfig& config)
 {
     const std::string strExpected = "is not a PCI address BB:DD.F (bus and device in hexadecimal, device up to "
                                     "1f, function 0 to 7)";

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "sim/PciConfig.h"
-#include "sim/PciVisibility.h"
+#include "sim/PCIConfig.h"
+#include "sim/PCIVisibility.h"
 
 namespace sim {
 
@@ -51,7 +51,7 @@ constexpr uint32_t BAR_MASK = 0xFFE0;
 }  // namespace
 
 CIntelSMBusHost::CIntelSMBusHost(uint16_t wBase, bool bICH4, std::shared_ptr<CSMBusBus> pBus,
-                                 const CPciFunctions* pPci, const Function& function)
+                                 const CPCIFunctions* pPci, const Function& function)
     : CPortHandler(wBase, PORT_COUNT), m_bICH4(bICH4), m_pBus(std::move(pBus)), m_pPci(pPci), m_Function(function)
 {
 }
@@ -60,10 +60,10 @@ bool CIntelSMBusHost::bDecodes() const
 {
     if (!m_Function.bPresent || !m_pPci)
         return true;
-    const CPciFunction* pFunction = m_pPci->pFind(m_Function.nBus, m_Function.nDevice, m_Function.nFunction);
+    const CPCIFunction* pFunction = m_pPci->pFind(m_Function.nBus, m_Function.nDevice, m_Function.nFunction);
     if (!pFunction)
         return false;
-    if (auto* pHideable = dynamic_cast<const CConditionalPciFunction*>(pFunction); pHideable && !pHideable->bVisible())
+    if (auto* pHideable = dynamic_cast<const CConditionalPCIFunction*>(pFunction); pHideable && !pHideable->bVisible())
         return false;
     if (!(pFunction->dwPeek(PCI_COMMAND) & 1))
         return false;
@@ -74,7 +74,7 @@ bool CIntelSMBusHost::bHostEnabled() const
 {
     if (!m_Function.bPresent || !m_pPci)
         return true;
-    const CPciFunction* pFunction = m_pPci->pFind(m_Function.nBus, m_Function.nDevice, m_Function.nFunction);
+    const CPCIFunction* pFunction = m_pPci->pFind(m_Function.nBus, m_Function.nDevice, m_Function.nFunction);
     return pFunction && (pFunction->dwPeek(PCI_HOST_CONFIG) & 1);
 }
 

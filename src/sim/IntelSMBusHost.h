@@ -19,7 +19,7 @@
 
 namespace sim {
 
-class CPciFunctions;
+class CPCIFunctions;
 
 class CIntelSMBusHost : public CPortHandler {
 public:
@@ -34,7 +34,7 @@ public:
     };
 
     // bICH4: the auxiliary registers and the 32-byte block buffer exist.
-    CIntelSMBusHost(uint16_t wBase, bool bICH4, std::shared_ptr<CSMBusBus> pBus, const CPciFunctions* pPci,
+    CIntelSMBusHost(uint16_t wBase, bool bICH4, std::shared_ptr<CSMBusBus> pBus, const CPCIFunctions* pPci,
                     const Function& function);
 
     uint32_t dwIn(uint16_t wPort, unsigned nWidth, const AccessContext& context) override;
@@ -67,7 +67,7 @@ private:
 
     bool m_bICH4;
     std::shared_ptr<CSMBusBus> m_pBus;
-    const CPciFunctions* m_pPci;
+    const CPCIFunctions* m_pPci;
     Function m_Function;
 
     // Registers.

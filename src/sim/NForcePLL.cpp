@@ -6,7 +6,7 @@
 #include "sim/BoardProcessors.h"
 #include "sim/NForcePLLHost.h"
 #include "sim/NForcePLLWindows.h"
-#include "sim/PciConfig.h"
+#include "sim/PCIConfig.h"
 
 namespace sim {
 
@@ -21,22 +21,22 @@ constexpr unsigned REVISION = 0x08, REVISION_C0 = 0xC0;
 constexpr unsigned SANITY_C0 = 0x7C, SANITY = 0x70;
 
 // The function with this id: 00:01.0 for the nForce4, wherever it is for the MCP55.
-const CPciFunction* pWindowFunction(const CPciFunctions& pci)
+const CPCIFunction* pWindowFunction(const CPCIFunctions& pci)
 {
-    const CPciFunction* pLpc = pci.pFind(0, 1, 0);
+    const CPCIFunction* pLpc = pci.pFind(0, 1, 0);
     if (pLpc && pLpc->dwPeek(0) == NFORCE4_LPC) return pLpc;
     for (unsigned nBus = 0; nBus < 256; ++nBus)
         for (unsigned nDevice = 0; nDevice < 32; ++nDevice)
             for (unsigned nFunction = 0; nFunction < 8; ++nFunction) {
-                const CPciFunction* p = pci.pFind(nBus, nDevice, nFunction);
+                const CPCIFunction* p = pci.pFind(nBus, nDevice, nFunction);
                 if (p && p->dwPeek(0) == MCP55) return p;
             }
     return nullptr;
 }
 
-bool bAddWindows(CPciFunctions& pci, CPortMap& ports, const NForcePLLBoardLink& link, std::string& strError)
+bool bAddWindows(CPCIFunctions& pci, CPortMap& ports, const NForcePLLBoardLink& link, std::string& strError)
 {
-    const CPciFunction* pBridge = pWindowFunction(pci);
+    const CPCIFunction* pBridge = pWindowFunction(pci);
     if (!pBridge) return true;
     const uint16_t wBaseA = uint16_t(pBridge->dwPeek(WINDOW_A_REGISTER) & BASE_MASK);
     const uint16_t wBaseB = uint16_t(pBridge->dwPeek(WINDOW_B_REGISTER) & BASE_MASK);
@@ -47,9 +47,9 @@ bool bAddWindows(CPciFunctions& pci, CPortMap& ports, const NForcePLLBoardLink& 
            ports.bAdd(std::make_unique<CNForcePLLUpdatePort>(pRegisters), strError);
 }
 
-void vAddNForce2(CPciFunctions& pci, const NForcePLLBoardLink& link)
+void vAddNForce2(CPCIFunctions& pci, const NForcePLLBoardLink& link)
 {
-    const CPciFunction* pHost = pci.pFind(0, 0, 0);
+    const CPCIFunction* pHost = pci.pFind(0, 0, 0);
     if (!pHost || pHost->dwPeek(0) != NFORCE2_HOST) return;
     const unsigned nSanity = (pHost->dwPeek(REVISION) & 0xFF) >= REVISION_C0 ? SANITY_C0 : SANITY;
     pci.bAdd(0, 0, 0, std::make_unique<CNForce2HostFunction>(pci.pTake(0, 0, 0), link));
@@ -58,7 +58,7 @@ void vAddNForce2(CPciFunctions& pci, const NForcePLLBoardLink& link)
 
 }  // namespace
 
-bool bAddNForcePLL(CPciFunctions& pci, CPortMap& ports, const NForcePLLBoardLink& link, std::string& strError)
+bool bAddNForcePLL(CPCIFunctions& pci, CPortMap& ports, const NForcePLLBoardLink& link, std::string& strError)
 {
     vAddNForce2(pci, link);
     return bAddWindows(pci, ports, link, strError);

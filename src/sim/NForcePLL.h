@@ -20,7 +20,7 @@
 namespace sim {
 
 class CBoardProcessors;
-class CPciFunctions;
+class CPCIFunctions;
 class CPortMap;
 
 // How a PLL reaches the board's processors; the multiplier is the board's.
@@ -31,6 +31,6 @@ struct NForcePLLBoardLink {
 
 // Puts the PLLs of the chipset functions the board has on its buses. False with strError when
 // the port windows collide with another device.
-bool bAddNForcePLL(CPciFunctions& pci, CPortMap& ports, const NForcePLLBoardLink& link, std::string& strError);
+bool bAddNForcePLL(CPCIFunctions& pci, CPortMap& ports, const NForcePLLBoardLink& link, std::string& strError);
 
 }  // namespace sim

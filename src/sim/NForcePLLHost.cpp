@@ -9,7 +9,7 @@ namespace sim {
 
 namespace {
 
-std::array<uint8_t, 4096> Copy(const CPciFunction& function)
+std::array<uint8_t, 4096> Copy(const CPCIFunction& function)
 {
     std::array<uint8_t, 4096> bytes{};
     for (unsigned n = 0; n < bytes.size(); n += 4) {
@@ -21,8 +21,8 @@ std::array<uint8_t, 4096> Copy(const CPciFunction& function)
 
 }  // namespace
 
-CNForce2HostFunction::CNForce2HostFunction(std::unique_ptr<CPciFunction> pHost, const NForcePLLBoardLink& link)
-    : CPciFunction(Copy(*pHost)), m_pHost(std::move(pHost)), m_Link(link)
+CNForce2HostFunction::CNForce2HostFunction(std::unique_ptr<CPCIFunction> pHost, const NForcePLLBoardLink& link)
+    : CPCIFunction(Copy(*pHost)), m_pHost(std::move(pHost)), m_Link(link)
 {
 }
 
@@ -35,7 +35,7 @@ void CNForce2HostFunction::vWrite(unsigned nOffset, uint32_t dwValue, unsigned n
 {
     const bool bWasDriving = bDriving();
     m_pHost->vWrite(nOffset, dwValue, nByteEnables, context);
-    CPciFunction::vWrite(nOffset, dwValue, nByteEnables, context);  // kept for dwPeek
+    CPCIFunction::vWrite(nOffset, dwValue, nByteEnables, context);  // kept for dwPeek
     if ((nOffset == ENABLE && !bWasDriving && bDriving()) || (nOffset == CONTROL && bDriving()))
         vLoad(context.qwNanoseconds);
 }
@@ -50,8 +50,8 @@ void CNForce2HostFunction::vLoad(uint64_t qwNow)
                                         qwNow);
 }
 
-CNForce2AgpFunction::CNForce2AgpFunction(std::unique_ptr<CPciFunction> pFunction, unsigned nSanityRegister)
-    : CPciFunction(Copy(*pFunction)), m_pFunction(std::move(pFunction)), m_nSanityRegister(nSanityRegister & 0xFFC)
+CNForce2AgpFunction::CNForce2AgpFunction(std::unique_ptr<CPCIFunction> pFunction, unsigned nSanityRegister)
+    : CPCIFunction(Copy(*pFunction)), m_pFunction(std::move(pFunction)), m_nSanityRegister(nSanityRegister & 0xFFC)
 {
 }
 
@@ -64,7 +64,7 @@ void CNForce2AgpFunction::vWrite(unsigned nOffset, uint32_t dwValue, unsigned nB
 {
     if (nOffset == m_nSanityRegister) return;
     m_pFunction->vWrite(nOffset, dwValue, nByteEnables, context);
-    CPciFunction::vWrite(nOffset, dwValue, nByteEnables, context);
+    CPCIFunction::vWrite(nOffset, dwValue, nByteEnables, context);
 }
 
 }  // namespace sim

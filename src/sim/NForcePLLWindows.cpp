@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "sim/BoardProcessors.h"
-#include "sim/PciConfig.h"
+#include "sim/PCIConfig.h"
 
 namespace sim {
 
@@ -21,7 +21,7 @@ uint32_t dwAllOnes(unsigned nWidth) { return nWidth >= 4 ? 0xFFFFFFFF : (1u << (
 
 }  // namespace
 
-CNForcePLLRegisters::CNForcePLLRegisters(const CPciFunction& bridge, uint16_t wBaseA, uint16_t wBaseB,
+CNForcePLLRegisters::CNForcePLLRegisters(const CPCIFunction& bridge, uint16_t wBaseA, uint16_t wBaseB,
                                          const NForcePLLBoardLink& link, uint64_t qwBusHz)
     : m_Bridge(bridge), m_wBaseA(wBaseA), m_wBaseB(wBaseB), m_Link(link)
 {

@@ -9,7 +9,7 @@
 
 namespace sim {
 
-class CPciFunction;
+class CPCIFunction;
 
 // The PLL's registers and its update, shared by the handlers of the two windows.
 class CNForcePLLRegisters {
@@ -22,7 +22,7 @@ public:
 
     // bridge: the function whose registers 0x60 and 0x68 place the windows. The reset
     // setting of the FSB PLL is the firmware's for the board's bus clock.
-    CNForcePLLRegisters(const CPciFunction& bridge, uint16_t wBaseA, uint16_t wBaseB, const NForcePLLBoardLink& link,
+    CNForcePLLRegisters(const CPCIFunction& bridge, uint16_t wBaseA, uint16_t wBaseB, const NForcePLLBoardLink& link,
                         uint64_t qwBusHz);
 
     // The windows answer while the bridge still places them at their bases.
@@ -42,7 +42,7 @@ private:
     // Completes an update whose time has come: the bus runs at the PLL's new output.
     void vProgress(uint64_t qwNow);
 
-    const CPciFunction& m_Bridge;
+    const CPCIFunction& m_Bridge;
     uint16_t m_wBaseA, m_wBaseB;
     NForcePLLBoardLink m_Link;
     std::array<uint8_t, WINDOW_SIZE> m_B{};

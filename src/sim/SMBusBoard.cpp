@@ -322,7 +322,7 @@ bool bParseSMBusSection(const json& smbus, CFieldReader& reader, BoardConfig& co
     return true;
 }
 
-bool bBuildSMBus(const std::vector<SMBusControllerConfig>& controllers, CPortMap& ports, CPciFunctions& pci,
+bool bBuildSMBus(const std::vector<SMBusControllerConfig>& controllers, CPortMap& ports, CPCIFunctions& pci,
                  std::vector<std::shared_ptr<CSMBusBus>>& buses, std::string& strError)
 {
     for (size_t i = 0; i < controllers.size(); ++i) {

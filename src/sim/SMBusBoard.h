@@ -14,7 +14,7 @@ namespace sim {
 
 class CSMBusBus;
 class CPortMap;
-class CPciFunctions;
+class CPCIFunctions;
 struct BoardConfig;
 
 // What a host emulation is built with. The bus is shared by the host and the board.
@@ -22,7 +22,7 @@ struct SMBusHostContext {
     const SMBusControllerConfig& Config;
     std::shared_ptr<CSMBusBus> pBus;
     CPortMap& Ports;
-    CPciFunctions& Pci;
+    CPCIFunctions& Pci;
 };
 
 using PFN_BUILD_SMBUS_HOST = bool (*)(SMBusHostContext& context, std::string& strError);
@@ -40,7 +40,7 @@ bool bParseSMBusSection(const json& smbus, CFieldReader& reader, BoardConfig& co
 
 // Builds the buses, devices and host emulations; buses receives one bus per controller, in
 // the order of the file.
-bool bBuildSMBus(const std::vector<SMBusControllerConfig>& controllers, CPortMap& ports, CPciFunctions& pci,
+bool bBuildSMBus(const std::vector<SMBusControllerConfig>& controllers, CPortMap& ports, CPCIFunctions& pci,
                  std::vector<std::shared_ptr<CSMBusBus>>& buses, std::string& strError);
 
 }  // namespace sim

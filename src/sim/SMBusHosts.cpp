@@ -32,13 +32,13 @@ const std::vector<SMBusHostKind>& SMBusHostKinds()
     static const std::vector<SMBusHostKind> kinds = {
         {"intel-ich1", bBuildIntel<false>},
         {"intel-ich4", bBuildIntel<true>},
-        {"via", bBuildViaHost},
+        {"via", bBuildVIAHost},
         {"sis", bBuildSiSHost},
-        {"ali-m1563", bBuildAliM1563Host},
-        {"ali-m7101", bBuildAliM7101Host},
+        {"ali-m1563", bBuildALiM1563Host},
+        {"ali-m7101", bBuildALiM7101Host},
         {"nforce", bBuildNForceHost},
-        {"amd756", bBuildAmd756Host},
-        {"intel-5000x-spd", bBuildFBDSpdHost},
+        {"amd756", bBuildAMD756Host},
+        {"intel-5000x-spd", bBuildFBDSPDHost},
     };
     return kinds;
 }

@@ -3,14 +3,14 @@
 #include <memory>
 
 #include "sim/BusHandlers.h"
-#include "sim/FBDSpdFunction.h"
-#include "sim/PciConfig.h"
-#include "sim/PciVisibility.h"
-#include "sim/SMBusAliHosts.h"
-#include "sim/SMBusAmd756Host.h"
+#include "sim/FBDSPDFunction.h"
+#include "sim/PCIConfig.h"
+#include "sim/PCIVisibility.h"
+#include "sim/SMBusALiHosts.h"
+#include "sim/SMBusAMD756Host.h"
 #include "sim/SMBusNForceHost.h"
 #include "sim/SMBusSiSHost.h"
-#include "sim/SMBusViaHost.h"
+#include "sim/SMBusVIAHost.h"
 
 namespace sim {
 
@@ -58,7 +58,7 @@ DecodeRule Rule(const SMBusControllerConfig& config)
 // not (hidden, I/O disabled, its base register elsewhere, the host switched off).
 class CDecodedPorts : public CPortHandler {
 public:
-    CDecodedPorts(std::unique_ptr<CPortHandler> pHost, const CPciFunctions& pci, const DecodeRule& rule)
+    CDecodedPorts(std::unique_ptr<CPortHandler> pHost, const CPCIFunctions& pci, const DecodeRule& rule)
         : CPortHandler(pHost->wFirst(), pHost->nCount()), m_pHost(std::move(pHost)), m_Pci(pci), m_Rule(rule)
     {
     }
@@ -80,10 +80,10 @@ private:
     {
         if (!m_Rule.bPresent)
             return true;
-        const CPciFunction* pFunction = m_Pci.pFind(m_Rule.nBus, m_Rule.nDevice, m_Rule.nFunction);
+        const CPCIFunction* pFunction = m_Pci.pFind(m_Rule.nBus, m_Rule.nDevice, m_Rule.nFunction);
         if (!pFunction)
             return false;
-        if (auto* pHideable = dynamic_cast<const CConditionalPciFunction*>(pFunction); pHideable && !pHideable->bVisible())
+        if (auto* pHideable = dynamic_cast<const CConditionalPCIFunction*>(pFunction); pHideable && !pHideable->bVisible())
             return false;
         if (m_Rule.bIOEnable && !(pFunction->dwPeek(PCI_COMMAND) & 1))
             return false;
@@ -97,7 +97,7 @@ private:
     }
 
     std::unique_ptr<CPortHandler> m_pHost;
-    const CPciFunctions& m_Pci;
+    const CPCIFunctions& m_Pci;
     DecodeRule m_Rule;
 };
 
@@ -115,9 +115,9 @@ bool bBuildPortHost(SMBusHostContext& context, std::string& strError)
 
 }  // namespace
 
-bool bBuildViaHost(SMBusHostContext& context, std::string& strError)
+bool bBuildVIAHost(SMBusHostContext& context, std::string& strError)
 {
-    return bBuildPortHost<CViaSMBusHost>(context, strError);
+    return bBuildPortHost<CVIASMBusHost>(context, strError);
 }
 
 bool bBuildSiSHost(SMBusHostContext& context, std::string& strError)
@@ -127,14 +127,14 @@ bool bBuildSiSHost(SMBusHostContext& context, std::string& strError)
     return bAddPortHost(context, std::move(pHost), strError);
 }
 
-bool bBuildAliM1563Host(SMBusHostContext& context, std::string& strError)
+bool bBuildALiM1563Host(SMBusHostContext& context, std::string& strError)
 {
-    return bBuildPortHost<CAliM1563SMBusHost>(context, strError);
+    return bBuildPortHost<CALiM1563SMBusHost>(context, strError);
 }
 
-bool bBuildAliM7101Host(SMBusHostContext& context, std::string& strError)
+bool bBuildALiM7101Host(SMBusHostContext& context, std::string& strError)
 {
-    return bBuildPortHost<CAliM7101SMBusHost>(context, strError);
+    return bBuildPortHost<CALiM7101SMBusHost>(context, strError);
 }
 
 bool bBuildNForceHost(SMBusHostContext& context, std::string& strError)
@@ -142,12 +142,12 @@ bool bBuildNForceHost(SMBusHostContext& context, std::string& strError)
     return bBuildPortHost<CNForceSMBusHost>(context, strError);
 }
 
-bool bBuildAmd756Host(SMBusHostContext& context, std::string& strError)
+bool bBuildAMD756Host(SMBusHostContext& context, std::string& strError)
 {
-    return bBuildPortHost<CAmd756SMBusHost>(context, strError);
+    return bBuildPortHost<CAMD756SMBusHost>(context, strError);
 }
 
-bool bBuildFBDSpdHost(SMBusHostContext& context, std::string& strError)
+bool bBuildFBDSPDHost(SMBusHostContext& context, std::string& strError)
 {
     const SMBusControllerConfig& config = context.Config;
     if (!config.bHasFunction) {
@@ -159,15 +159,15 @@ bool bBuildFBDSpdHost(SMBusHostContext& context, std::string& strError)
         strError = "options.channel must be 0 or 1";
         return false;
     }
-    CPciFunction* pFound = context.Pci.pFind(config.nBus, config.nDevice, config.nFunction);
-    auto* pSpd = dynamic_cast<CFBDSpdFunction*>(pFound);
+    CPCIFunction* pFound = context.Pci.pFind(config.nBus, config.nDevice, config.nFunction);
+    auto* pSpd = dynamic_cast<CFBDSPDFunction*>(pFound);
     if (!pSpd) {
-        std::unique_ptr<CPciFunction> pBranch = context.Pci.pTake(config.nBus, config.nDevice, config.nFunction);
+        std::unique_ptr<CPCIFunction> pBranch = context.Pci.pTake(config.nBus, config.nDevice, config.nFunction);
         if (!pBranch) {
             strError = "the branch device is not among the board's PCI functions";
             return false;
         }
-        auto pWrapped = std::make_unique<CFBDSpdFunction>(std::move(pBranch));
+        auto pWrapped = std::make_unique<CFBDSPDFunction>(std::move(pBranch));
         pSpd = pWrapped.get();
         context.Pci.bAdd(config.nBus, config.nDevice, config.nFunction, std::move(pWrapped));
     }

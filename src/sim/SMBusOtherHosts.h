@@ -20,12 +20,12 @@
 
 namespace sim {
 
-bool bBuildViaHost(SMBusHostContext& context, std::string& strError);
+bool bBuildVIAHost(SMBusHostContext& context, std::string& strError);
 bool bBuildSiSHost(SMBusHostContext& context, std::string& strError);
-bool bBuildAliM1563Host(SMBusHostContext& context, std::string& strError);
-bool bBuildAliM7101Host(SMBusHostContext& context, std::string& strError);
+bool bBuildALiM1563Host(SMBusHostContext& context, std::string& strError);
+bool bBuildALiM7101Host(SMBusHostContext& context, std::string& strError);
 bool bBuildNForceHost(SMBusHostContext& context, std::string& strError);
-bool bBuildAmd756Host(SMBusHostContext& context, std::string& strError);
-bool bBuildFBDSpdHost(SMBusHostContext& context, std::string& strError);
+bool bBuildAMD756Host(SMBusHostContext& context, std::string& strError);
+bool bBuildFBDSPDHost(SMBusHostContext& context, std::string& strError);
 
 }  // namespace sim

@@ -17,11 +17,11 @@
 #include "sim/BoardProcessors.h"
 #include "sim/BusHandlers.h"
 #include "sim/ClockChip.h"
-#include "sim/Ich7Gpio.h"
+#include "sim/ICH7GPIO.h"
 #include "sim/JsonFields.h"
-#include "sim/LocalApic.h"
+#include "sim/LocalAPIC.h"
 #include "sim/NForcePLL.h"
-#include "sim/PciConfig.h"
+#include "sim/PCIConfig.h"
 #include "sim/SMBusBoard.h"
 #include "sim/SMBusBus.h"
 
@@ -40,7 +40,7 @@ public:
     CBoardClock Clock;
     std::unique_ptr<CBoardProcessors> pProcessors;
     CAccessLog Log;
-    CPciFunctions Pci;
+    CPCIFunctions Pci;
     CPortMap Ports;
     CMemoryMap Memory;
     uint64_t qwEnhancedBase = 0;
@@ -130,16 +130,16 @@ bool bBuild(BoardConfig& config, CBoardState& state, const std::string& strLabel
         strError = "board '" + strLabel + "': " + strField + ": " + strWhy;
         return false;
     };
-    for (PciFunctionConfig& function : config.Pci) {
+    for (PCIFunctionConfig& function : config.Pci) {
         if (!function.strKernelDriver.empty())
             state.KernelDrivers[uint32_t(function.nBus) << 8 | uint32_t(function.nDevice) << 3 | function.nFunction] =
                 function.strKernelDriver;
         state.Pci.bAdd(function.nBus, function.nDevice, function.nFunction,
-                       MakePciFunction(*function.pConfig, function.Visibility, state.Pci));
+                       MakePCIFunction(*function.pConfig, function.Visibility, state.Pci));
     }
     if (!state.Ports.bAdd(std::make_unique<CConfigMechanism1>(state.Pci), strWhy))
         return fail("pci");
-    if (!bAddIch7Gpio(state.Pci, state.Ports, strWhy))
+    if (!bAddICH7GPIO(state.Pci, state.Ports, strWhy))
         return fail("pci 00:1f.0 GPIO block");
     if (config.wPMTimerPort) {
         if (!state.Ports.bAdd(std::make_unique<CPMTimer>(config.wPMTimerPort), strWhy))
@@ -165,7 +165,7 @@ bool bBuild(BoardConfig& config, CBoardState& state, const std::string& strLabel
         state.qwEnhancedBase = config.qwEnhancedBase;
     }
     if (!state.Memory.bAdd(
-            std::make_unique<CLocalApicPage>(config.qwApicBase, *state.pProcessors, config.bApicTimerRunning), strWhy))
+            std::make_unique<CLocalAPICPage>(config.qwApicBase, *state.pProcessors, config.bApicTimerRunning), strWhy))
         return fail("apic");
     return true;
 }
@@ -328,7 +328,7 @@ bool CSimBoard::bHasFunction(unsigned nBus, unsigned nDevice, unsigned nFunction
 uint32_t CSimBoard::dwPeekConfig(unsigned nBus, unsigned nDevice, unsigned nFunction, unsigned nOffset) const
 {
     std::lock_guard<std::mutex> lock(m_pState->Mutex);
-    const CPciFunction* pFunction = m_pState->Pci.pFind(nBus, nDevice, nFunction);
+    const CPCIFunction* pFunction = m_pState->Pci.pFind(nBus, nDevice, nFunction);
     return pFunction && nOffset < 4096 ? pFunction->dwPeek(nOffset) : 0xFFFFFFFF;
 }
 

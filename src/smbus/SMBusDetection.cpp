@@ -8,7 +8,7 @@
 
 #include "discovery/PCIDevice.h"
 #include "discovery/PCIInterface.h"
-#include "kit/DeviceDriver.h"
+#include "kit/MachineFacts.h"
 #include "kit/ORVEXSDK.h"
 #include "kit/Trace.h"
 #include "smbus/SMBusControllers.h"
@@ -184,10 +184,8 @@ const SMBusControllerRow* pFindRow(uint16_t wVendorID, uint16_t wDeviceID)
 // hosts' transactions on one register block.
 bool bAccessAllowed(CPCIDevice* pDevice, std::string& strRefusal)
 {
-    CDeviceDriver* pDriver = ORVEXSDK::Instance()->m_pDriver;
-    CAccessDevice* pAccess = pDriver ? pDriver->pAccessDevice() : nullptr;
-    if (!pAccess) return true;
-    if (pAccess->bMayDriveSMBus(pDevice->m_bBus, pDevice->m_bDevice, pDevice->m_bFunction, strRefusal)) return true;
+    if (kit::MachineFacts().bMayDriveSMBus(pDevice->m_bBus, pDevice->m_bDevice, pDevice->m_bFunction, strRefusal))
+        return true;
     kit::DebugTrace("SMBus: %s\n", strRefusal.c_str());
     return false;
 }

@@ -1,18 +1,11 @@
 #include "smbus/SMBusIOSpace.h"
 
-#include "kit/ORVEXSDK.h"
+#include "kit/MachineFacts.h"
 #include "kit/WriteTrace.h"
-#include "smbus/SMBusInterface.h"
 
 namespace {
 
 constexpr uint32_t NO_SIZE_BOUND = 0xFFFFFFFF;
-
-CSMBusInterface* pSMBusInterface()
-{
-    ORVEXSDK* pKit = ORVEXSDK::Instance();
-    return pKit ? pKit->m_pSMBusInterface : nullptr;
-}
 
 }  // namespace
 
@@ -93,23 +86,9 @@ uint32_t CSMBusIOSpace::HostWriteByte(uint8_t, uint8_t, uint8_t) { return 0; }
 uint32_t CSMBusIOSpace::HostWriteWord(uint8_t, uint8_t, uint8_t, uint8_t) { return 0; }
 int32_t CSMBusIOSpace::HostBlockWrite(uint8_t, uint8_t, const uint8_t*, int32_t) { return -1; }
 
-uint32_t CSMBusIOSpace::SelectChannel(uint8_t nChannel)
-{
-    CSMBusInterface* pInterface = pSMBusInterface();
-    if (!pInterface)
-        return 0;
-    pInterface->SetChannel(nChannel);
-    return 1;
-}
+uint32_t CSMBusIOSpace::SelectChannel(uint8_t nChannel) { return kit::MachineFacts().bSelectSMBusChannel(nChannel); }
 
-uint32_t CSMBusIOSpace::RestoreChannel()
-{
-    CSMBusInterface* pInterface = pSMBusInterface();
-    if (!pInterface)
-        return 0;
-    pInterface->SetDefaultChannel();
-    return 1;
-}
+uint32_t CSMBusIOSpace::RestoreChannel() { return kit::MachineFacts().bRestoreSMBusChannel(); }
 
 std::string CSMBusIOSpace::strTraceName() const { return kit::strSMBusController(m_dwBase); }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/AccessDeviceChoice.h"
 #include "app/PendulonApp.h"
 #include "app/StopSignals.h"
 #include "cpu/CPUInterface.h"
@@ -94,6 +95,10 @@ int nReadArguments(int argc, char** argv, app::AppOptions& options, bool& bDone)
         if (bBoard) {
             if (strBoard.empty()) {
                 std::fprintf(stderr, "pendulon: --board needs a board name or file\n");
+                return EXIT_USAGE;
+            }
+            if (!app::bHasSimulatedBoards()) {
+                std::fprintf(stderr, "pendulon: %s\n", app::strNoSimulatedBoards().c_str());
                 return EXIT_USAGE;
             }
             options.strBoard = strBoard;

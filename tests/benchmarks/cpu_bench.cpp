@@ -7,6 +7,7 @@
 
 #include "BenchBoard.h"
 #include "KitOnDevice.h"
+#include "app/InterfaceCreation.h"
 #include "cpu/CPUInterface.h"
 #include "kit/ORVEXSDK.h"
 #include "platform/Clock.h"
@@ -24,8 +25,8 @@ void BM_UpdateClocksDemo(benchmark::State& state)
         state.SkipWithError("the demo board could not be opened");
         return;
     }
-    kit.Kit().CreateACPIInterface();
-    if (!kit.Kit().CreateCPUInterface()) {
+    app::CreateACPIInterface(&kit.Kit());
+    if (!app::CreateCPUInterface(&kit.Kit())) {
         state.SkipWithError("no CPU interface on the demo board");
         return;
     }

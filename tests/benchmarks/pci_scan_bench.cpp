@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/InterfaceCreation.h"
 #include "discovery/PCIInterface.h"
 #include "BenchBoard.h"
 #include "KitOnDevice.h"
@@ -32,7 +33,7 @@ public:
         ORVEXSDK::Destroy();
         ORVEXSDK* pKit = ORVEXSDK::Instance();
         pKit->m_pDriver = pDriver;
-        return pKit->CreatePCIInterface() ? pKit->m_pPCIInterface : nullptr;
+        return app::CreatePCIInterface(pKit) ? pKit->m_pPCIInterface : nullptr;
     }
     bool m_bOk;
 };

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "KitFixture.h"
+#include "app/InterfaceCreation.h"
 #include "kit/ACPIInterface.h"
 #include "kit/ACPITimer.h"
 #include "sim/SimBoard.h"
@@ -146,7 +147,7 @@ TEST(AcpiBoard, TheProbeFindsTheDemoTimerAndItRunsAtThePMTimerRate)
     CSimKit kit("demo");
     ASSERT_TRUE(kit.bReady());
     ORVEXSDK* pKit = ORVEXSDK::Instance();
-    ASSERT_EQ(pKit->CreateACPIInterface(), 1u);
+    ASSERT_EQ(app::CreateACPIInterface(pKit), 1u);
     CACPIInterface* pACPI = pKit->m_pACPIInterface;
     ASSERT_NE(pACPI, nullptr);
     EXPECT_EQ(pACPI->m_dwRSDPAddress, 0xF6A40u);
@@ -177,7 +178,7 @@ TEST(AcpiBoard, TheDamagedBoardIsWalkedWithoutFault)
 
     kit.Board().Log().vClear();
     ORVEXSDK* pKit = ORVEXSDK::Instance();
-    ASSERT_EQ(pKit->CreateACPIInterface(), 1u);
+    ASSERT_EQ(app::CreateACPIInterface(pKit), 1u);
     CACPIInterface* pACPI = pKit->m_pACPIInterface;
     ASSERT_NE(pACPI, nullptr);
     EXPECT_EQ(pACPI->m_dwRSDPAddress, 0xF6F10u);
@@ -230,7 +231,7 @@ TEST(AcpiBoard, EachDamageShowsInTheProbe)
         CSimKit kit(file.strPath());
         ASSERT_TRUE(kit.bReady());
         ORVEXSDK* pKit = ORVEXSDK::Instance();
-        EXPECT_EQ(pKit->CreateACPIInterface(), c.dwProbe);
+        EXPECT_EQ(app::CreateACPIInterface(pKit), c.dwProbe);
         if (!c.dwProbe) continue;
         ASSERT_NE(pKit->m_pACPIInterface, nullptr);
         EXPECT_EQ(pKit->m_pACPIInterface->m_nExamined, c.nExamined);
@@ -244,7 +245,7 @@ TEST(AcpiBoard, WithoutAPMTimerTheFADTNamesNone)
     CSimKit kit(file.strPath());
     ASSERT_TRUE(kit.bReady());
     ORVEXSDK* pKit = ORVEXSDK::Instance();
-    ASSERT_EQ(pKit->CreateACPIInterface(), 1u);
+    ASSERT_EQ(app::CreateACPIInterface(pKit), 1u);
     EXPECT_EQ(pKit->m_pACPIInterface->m_dwPMTimerBlock, 0u);
     EXPECT_EQ(pKit->m_pACPIInterface->m_pTimer, nullptr);
 }

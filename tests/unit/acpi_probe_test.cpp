@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "AcpiMemoryDevice.h"
+#include "app/InterfaceCreation.h"
 #include "kit/ACPIInterface.h"
 #include "kit/ACPITimer.h"
 #include "kit/IOSpace.h"
@@ -241,13 +242,13 @@ TEST_F(AcpiProbe, OneTimerEvenWithTwoFADTs)
 TEST_F(AcpiProbe, TheKitKeepsTheInterfaceOnlyWhenTheProbeSucceeds)
 {
     ORVEXSDK* pKit = ORVEXSDK::Instance();
-    EXPECT_EQ(pKit->CreateACPIInterface(), 0u);
+    EXPECT_EQ(app::CreateACPIInterface(pKit), 0u);
     EXPECT_EQ(pKit->m_pACPIInterface, nullptr);
     EXPECT_EQ(pKit->FindInterface(INTERFACE_ACPI), nullptr);
 
     vLay({FADT_AT});
     Memory().vPut(FADT_AT, Fadt(1, 116, 0x808));
-    EXPECT_EQ(pKit->CreateACPIInterface(), 1u);
+    EXPECT_EQ(app::CreateACPIInterface(pKit), 1u);
     ASSERT_NE(pKit->m_pACPIInterface, nullptr);
     EXPECT_EQ(pKit->FindInterface(INTERFACE_ACPI), pKit->m_pACPIInterface);
     EXPECT_NE(pKit->m_pACPIInterface->m_pTimer, nullptr);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "ChipsetTestKit.h"
+#include "app/InterfaceCreation.h"
 #include "kit/DeviceDriver.h"
 #include "sim/SimAccessDevice.h"
 #include "sim/SimBoard.h"
@@ -88,9 +89,9 @@ TEST(ChipsetHiding, FunctionThatStaysHidden)
     uint32_t dwError = 0;
     ASSERT_TRUE(driver.bInitDriver(nullptr, "vexa", "vexa", 1));
     ASSERT_TRUE(driver.bOpenDevice(dwError));
-    ASSERT_TRUE(pKit->CreatePCIInterface());
+    ASSERT_TRUE(app::CreatePCIInterface(pKit));
     pKit->m_pPCIInterface->Scan();
-    ASSERT_TRUE(pKit->CreateChipsetInterface());
+    ASSERT_TRUE(app::CreateChipsetInterface(pKit));
     CChipsetInterface* pChipset = pKit->m_pChipsetInterface;
     EXPECT_EQ(pChipset->m_pSouthBridge->m_nState, SOUTH_BRIDGE_HIDING_FAILED);
     EXPECT_EQ(pKit->m_pPCIInterface->FindDevice(0, 0x1F, 3), nullptr);
@@ -203,7 +204,7 @@ TEST(ChipsetHiding, EveryBoardHasItsBridges)
 TEST(ChipsetHiding, NoPCIInterfaceNoChipsetInterface)
 {
     pcitest::CPciKit kit("demo");  // not scanned: no PCI interface
-    EXPECT_EQ(kit.Kit().CreateChipsetInterface(), 0u);
+    EXPECT_EQ(app::CreateChipsetInterface(&kit.Kit()), 0u);
     EXPECT_EQ(kit.Kit().m_pChipsetInterface, nullptr);
     EXPECT_EQ(kit.Kit().FindInterface(INTERFACE_CHIPSET), nullptr);
 }

@@ -8,7 +8,7 @@
 #include "cpu/CacheDescriptors.h"
 #include "cpu/FIDVIDControl.h"
 #include "cpu/MSRRegister.h"
-#include "kit/ProcessorCounters.h"
+#include "cpu/ProcessorCounters.h"
 
 using namespace cpufamilytest;
 

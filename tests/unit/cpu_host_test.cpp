@@ -7,6 +7,7 @@
 #include <map>
 #include <set>
 
+#include "app/InterfaceCreation.h"
 #include "cpu/CPUInterface.h"
 #include "cpu/CPUThread.h"
 #include "kit/ORVEXSDK.h"
@@ -50,7 +51,7 @@ TEST(CPUHost, IdentificationMatchesProcCpuinfo)
     const std::vector<unsigned> saved = platform::Processors().GetThreadAffinity();
     ORVEXSDK::Destroy();  // a kit without a driver: no MSRs, no physical memory
     ORVEXSDK* pKit = ORVEXSDK::Instance();
-    ASSERT_TRUE(pKit->CreateCPUInterface());
+    ASSERT_TRUE(app::CreateCPUInterface(pKit));
     CCPUInterface& cpu = *pKit->m_pCPUInterface;
     EXPECT_EQ(cpu.m_nLogical, entries.size());
     ASSERT_EQ(cpu.m_pThreadList->m_nCount, entries.size());
@@ -93,7 +94,7 @@ TEST(CPUHost, TSCClockAgreesWithTheKernel)
     const std::vector<unsigned> saved = platform::Processors().GetThreadAffinity();
     ORVEXSDK::Destroy();
     ORVEXSDK* pKit = ORVEXSDK::Instance();
-    ASSERT_TRUE(pKit->CreateCPUInterface());
+    ASSERT_TRUE(app::CreateCPUInterface(pKit));
     CCPUThread* pThread = pKit->m_pCPUInterface->m_pThreadList->m_pHead->m_pObject;
     ASSERT_NE(pThread, nullptr);
     {

@@ -11,6 +11,7 @@
 #include "DmiTestTables.h"
 #include "KitFixture.h"
 #include "RunProgram.h"
+#include "app/InterfaceCreation.h"
 #include "sim/SimBoard.h"
 
 namespace {
@@ -127,7 +128,7 @@ TEST(DmiBoard, TheKitKeepsTheInterfaceOnlyWhenATableIsFound)
         CSimKit kit("demo");
         ASSERT_TRUE(kit.bReady());
         ORVEXSDK* pKit = ORVEXSDK::Instance();
-        EXPECT_EQ(pKit->CreateDMIInterface(), 1u);
+        EXPECT_EQ(app::CreateDMIInterface(pKit), 1u);
         ASSERT_NE(pKit->m_pDMIInterface, nullptr);
         EXPECT_EQ(pKit->FindInterface(INTERFACE_DMI), static_cast<CInterface*>(pKit->m_pDMIInterface));
         EXPECT_EQ(pKit->m_pDMIInterface->m_pStructures->m_nCount, 15u);  // the caches and the end are not kept
@@ -139,7 +140,7 @@ TEST(DmiBoard, TheKitKeepsTheInterfaceOnlyWhenATableIsFound)
     CSimKit kit(file.strPath());
     ASSERT_TRUE(kit.bReady());
     ORVEXSDK* pKit = ORVEXSDK::Instance();
-    EXPECT_EQ(pKit->CreateDMIInterface(), 0u);
+    EXPECT_EQ(app::CreateDMIInterface(pKit), 0u);
     EXPECT_EQ(pKit->m_pDMIInterface, nullptr);
     EXPECT_EQ(pKit->FindInterface(INTERFACE_DMI), nullptr);
 }

@@ -2,6 +2,7 @@
 
 #include <thread>
 
+#include "app/InterfaceCreation.h"
 #include "kit/IOSpace.h"
 #include "kit/ORVEXSDK.h"
 #include "kit/Timer.h"
@@ -69,7 +70,7 @@ TEST_F(KitRoot, FindInterfaceComparesTypesForEquality)
 TEST_F(KitRoot, InterfacesThisBuildCannotCreateLeaveNoTrace)
 {
     ORVEXSDK* pKit = ORVEXSDK::Instance();
-    EXPECT_EQ(pKit->CreatePLLInterface(), 0u);
+    EXPECT_EQ(app::CreatePLLInterface(pKit), 0u);
     EXPECT_EQ(pKit->m_pPLLInterface, nullptr);
     EXPECT_EQ(pKit->FindInterface(INTERFACE_PLL), nullptr);
     EXPECT_EQ(pKit->m_pInterfaceList->m_nCount, 0u);

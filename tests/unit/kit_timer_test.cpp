@@ -8,8 +8,8 @@
 #include "AcpiMemoryDevice.h"
 #include "KitFixture.h"
 #include "cpu/MSRRegister.h"
+#include "cpu/ProcessorCounters.h"
 #include "kit/ACPITimer.h"
-#include "kit/ProcessorCounters.h"
 #include "kit/SystemTimers.h"
 #include "platform/Clock.h"
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "PciTestKit.h"
+#include "app/InterfaceCreation.h"
 #include "discovery/PCICapabilities.h"
 #include "kit/IOSpace.h"
 #include "kit/PCIConfig.h"
@@ -338,7 +339,7 @@ TEST(PciScan, ConfigurationAccessIsRoutedByOffset)
     EXPECT_EQ(kit.nPCIDevices(), 0u);
 
     CPCIInterface* pPCI = nullptr;
-    ASSERT_TRUE(kit.Kit().CreatePCIInterface());
+    ASSERT_TRUE(app::CreatePCIInterface(&kit.Kit()));
     pPCI = kit.Kit().m_pPCIInterface;
     EXPECT_EQ(pPCI->ReadConfig(0, 0, 0, 0), 0x29A08086u);
     EXPECT_EQ(pPCI->ReadConfig(0, 0x1F, 3, 0x0A) & 0xFFFF, 0x0C05u);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "PLLTestKit.h"
+#include "app/InterfaceCreation.h"
 #include "platform/NamedMutex.h"
 #include "pll/ClockGenerator.h"
 #include "pll/MemoryBufferInterface.h"
@@ -163,7 +164,7 @@ TEST(PLLModelInterface, AFailedInitLeavesNoLockOpen)
         EXPECT_EQ(buffer.Init(), 0u);
         EXPECT_EQ(buffer.m_hMutex, nullptr);
         // As the kit starts them: made, failed and destroyed.
-        EXPECT_EQ(ORVEXSDK::Instance()->CreatePLLInterface(), 0u);
+        EXPECT_EQ(app::CreatePLLInterface(ORVEXSDK::Instance()), 0u);
         EXPECT_EQ(CreateMemoryBufferInterface(ORVEXSDK::Instance()), 0u);
     }
     EXPECT_EQ(platform::nOpenMutexHandles(), nOpen);

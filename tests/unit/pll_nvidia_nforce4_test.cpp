@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "app/InterfaceCreation.h"
 #include "kit/IOSpace.h"
 #include "pll/PLLChipRegistry.h"
 #include "pll/PLLInterface.h"
@@ -249,7 +250,7 @@ TEST(NVChipsetRegistry, TheBoardsSelectTheirChipsetPLL)
                   {"nforce680i", 0x10000055}};
     for (const auto& board : boards) {
         CNVKit kit(board.pszBoard);
-        ASSERT_TRUE(kit.Kit().CreatePLLInterface()) << board.pszBoard;
+        ASSERT_TRUE(app::CreatePLLInterface(&kit.Kit())) << board.pszBoard;
         CClockGenerator* pPLL = kit.Kit().m_pPLLInterface->m_pPLL;
         ASSERT_NE(pPLL, nullptr) << board.pszBoard;
         EXPECT_EQ(pPLL->m_dwPLLID, board.dwID) << board.pszBoard;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "ChipsetTestKit.h"
+#include "app/InterfaceCreation.h"
 #include "sim/SMBusBus.h"
 #include "smbus/ICCommandSet.h"
 #include "smbus/SMBusControllers.h"
@@ -120,7 +121,7 @@ TEST(SMBusCommandSetBoard, WordsReachTheChipInBusOrderThroughTheICH)
         board["smbus"] = chipsettest::json::parse(R"([{"controller": "intel-ich4", "base": "0x0400",
             "function": "00:1f.3", "devices": [{"address": "0x69", "type": "registers", "hex": "00 11 22 33 44 55"}]}])");
     });
-    ASSERT_TRUE(kit.Kit().CreateSMBusInterface());
+    ASSERT_TRUE(app::CreateSMBusInterface(&kit.Kit()));
     CSMBusDevice* pDevice = kit.Kit().m_pSMBusInterface->FindSMBusDevice(0x69);
     ASSERT_NE(pDevice, nullptr);
     CSMBusICCommandSet commands(pDevice->m_pIOSpace, pDevice->m_nChannel, pDevice->m_nAddress);

@@ -12,6 +12,7 @@
 #include "ChipsetTestKit.h"
 #include "KitOnDevice.h"
 #include "PciTestKit.h"
+#include "app/InterfaceCreation.h"
 #include "kit/LinuxAccessDevice.h"
 #include "sim/SMBusBus.h"
 #include "sim/SimAccessDevice.h"
@@ -79,7 +80,7 @@ std::string strFunction(unsigned nDevice, const char* pszId, const std::string& 
 TEST(SMBusDiscoveryTable, DemoICH8GetsOneICH4ControllerAndLosesTheI2CMode)
 {
     CChipsetKit kit("demo", [](json& board) { PciEntry(board, "00:1f.3")["regs"]["0x40.b"] = "0x05"; });
-    ASSERT_TRUE(kit.Kit().CreateSMBusInterface());
+    ASSERT_TRUE(app::CreateSMBusInterface(&kit.Kit()));
     const auto controllers = Controllers();
     ASSERT_EQ(controllers.size(), 1u);
     EXPECT_NE(dynamic_cast<Intel_ICH4_SMBusIOSpace*>(controllers[0]), nullptr);
@@ -92,12 +93,12 @@ TEST(SMBusDiscoveryTable, ICH5ControllerIsFoundOnlyOnceTheChipsetShowedIt)
 {
     {
         CChipsetKit hidden("i865pe-ich5");
-        ASSERT_TRUE(hidden.Kit().CreateSMBusInterface());  // Init succeeds without a controller
+        ASSERT_TRUE(app::CreateSMBusInterface(&hidden.Kit()));  // Init succeeds without a controller
         EXPECT_TRUE(Controllers().empty());
     }
     CChipsetKit kit("i865pe-ich5");
     ASSERT_NE(kit.pProbe(), nullptr);
-    ASSERT_TRUE(kit.Kit().CreateSMBusInterface());
+    ASSERT_TRUE(app::CreateSMBusInterface(&kit.Kit()));
     const auto controllers = Controllers();
     ASSERT_EQ(controllers.size(), 1u);
     EXPECT_NE(dynamic_cast<Intel_ICH4_SMBusIOSpace*>(controllers[0]), nullptr);
@@ -179,9 +180,9 @@ TEST(SMBusDiscoveryKernel, ARefusedControllerIsNeitherCreatedNorSwitchedOn)
     sim::CSimBoard* pSim = pBoard.get();
     CKitOnDevice kit(std::make_unique<CKernelOwnedDevice>(std::move(pBoard)));
     ASSERT_TRUE(kit.bOk());
-    ASSERT_TRUE(kit.Kit().CreatePCIInterface());
+    ASSERT_TRUE(app::CreatePCIInterface(&kit.Kit()));
     kit.Kit().m_pPCIInterface->Scan();
-    ASSERT_TRUE(kit.Kit().CreateSMBusInterface());
+    ASSERT_TRUE(app::CreateSMBusInterface(&kit.Kit()));
     EXPECT_TRUE(Controllers().empty());
     EXPECT_NE(kit.Kit().m_pSMBusInterface->m_strRefusal.find("modprobe -r i2c_i801"), std::string::npos);
     EXPECT_EQ(pSim->dwPeekConfig(0, 0x1F, 3, 0x40) & 0xFF, 0x04u);  // the host configuration is untouched
@@ -233,7 +234,7 @@ public:
           })
     {
         EXPECT_NE(m_Kit.pProbe(), nullptr);
-        EXPECT_TRUE(m_Kit.Kit().CreateSMBusInterface());
+        EXPECT_TRUE(app::CreateSMBusInterface(&m_Kit.Kit()));
         m_pSMBus = m_Kit.Kit().m_pSMBusInterface;
     }
     CSMBusInterface& SMBus() { return *m_pSMBus; }
@@ -322,7 +323,7 @@ TEST(SMBusDiscoveryMux, WithoutItsSubsystemIdOrGPIOBlockTheBoardHasOneChannel)
 TEST(SMBusDiscoveryDevices, DevicesAreRegisteredOnceAndEmptyAddressesNever)
 {
     CChipsetKit kit("demo");
-    ASSERT_TRUE(kit.Kit().CreateSMBusInterface());
+    ASSERT_TRUE(app::CreateSMBusInterface(&kit.Kit()));
     CSMBusInterface& smbus = *kit.Kit().m_pSMBusInterface;
     smbus.DetectMultiplexer();
     const unsigned nBefore = nSMBusDevices();

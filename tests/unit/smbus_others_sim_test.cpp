@@ -8,13 +8,13 @@
 #include <memory>
 #include <string>
 
-#include "sim/FBDSpdFunction.h"
-#include "sim/SMBusAmd756Host.h"
+#include "sim/FBDSPDFunction.h"
+#include "sim/SMBusAMD756Host.h"
 #include "sim/SMBusBus.h"
 #include "sim/SMBusNForceHost.h"
 #include "sim/SMBusSiSHost.h"
 #include "sim/SMBusTargets.h"
-#include "sim/SMBusViaHost.h"
+#include "sim/SMBusVIAHost.h"
 
 namespace {
 
@@ -51,7 +51,7 @@ struct CPorts {
 TEST(SMBusOthersSim, ViaShowsItsOutcomeOnlyAfterTheWireTime)
 {
     auto pBus = MakeBus();
-    CViaSMBusHost host(BASE, pBus);
+    CVIASMBusHost host(BASE, pBus);
     CPorts p{host};
     p.vOut(0x04, DEVICE << 1 | 1);
     p.vOut(0x03, 0x10);
@@ -78,7 +78,7 @@ TEST(SMBusOthersSim, ViaShowsItsOutcomeOnlyAfterTheWireTime)
 TEST(SMBusOthersSim, ViaBlockBufferIndexRestartsAtAControlRead)
 {
     auto pBus = MakeBus();
-    CViaSMBusHost host(BASE, pBus);
+    CVIASMBusHost host(BASE, pBus);
     CPorts p{host};
     p.vOut(0x04, DEVICE << 1 | 1);
     p.vOut(0x03, 0x00);
@@ -145,7 +145,7 @@ TEST(SMBusOthersSim, NForceDoneComesWithTheOutcome)
 TEST(SMBusOthersSim, AmdStartBitIsAStrobeAndErrorsClearByWritingOnes)
 {
     auto pBus = MakeBus();
-    CAmd756SMBusHost host(BASE, pBus);
+    CAMD756SMBusHost host(BASE, pBus);
     CPorts p{host};
     p.vOut(0x08, 0x00);
     p.vOut(0x04, 0x20 << 1 | 1);  // nobody there
@@ -174,7 +174,7 @@ TEST(SMBusOthersSim, FBDCommandStartsOnReleasingTheClockOnly)
     std::array<uint8_t, 4096> config{};
     config[0] = 0x86, config[1] = 0x80, config[2] = 0xF5, config[3] = 0x25;
     config[0x40] = 0x5A;
-    CFBDSpdFunction function(std::make_unique<CPciFunction>(config));
+    CFBDSPDFunction function(std::make_unique<CPCIFunction>(config));
     auto pSpd = std::make_shared<CSMBusBus>();
     std::string strError;
     std::array<uint8_t, 256> contents{};

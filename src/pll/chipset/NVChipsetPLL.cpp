@@ -1,9 +1,9 @@
 // The pieces every nVidia chipset PLL driver shares.
 #include "pll/chipset/NVChipsetPLL.h"
 
-#include "cpu/CPUInterface.h"
 #include "discovery/PCIInterface.h"
 #include "kit/IOSpace.h"
+#include "kit/MachineFacts.h"
 #include "kit/ORVEXSDK.h"
 #include "platform/Clock.h"
 
@@ -47,11 +47,7 @@ uint32_t CNVChipsetPLL::bWriteConfig(uint32_t dwDevice, uint32_t dwFunction, uin
     return pPCI ? pPCI->WriteConfig(0, dwDevice, dwFunction, dwOffset, dwValue) : 0;
 }
 
-float CNVChipsetPLL::fMeasuredBusClock()
-{
-    CCPUInterface* pCPU = ORVEXSDK::Instance()->m_pCPUInterface;
-    return pCPU && pCPU->m_fBusClock > 0 ? pCPU->m_fBusClock : -1.0f;
-}
+float CNVChipsetPLL::fMeasuredBusClock() { return kit::MachineFacts().fMeasuredBusClock(); }
 
 bool CNVChipsetPLL::bSearch(float f, float fMin, float fMax, uint32_t nPostShift, float fReference, int32_t nStart,
                             float fCeiling, PLL_SETTING& setting)

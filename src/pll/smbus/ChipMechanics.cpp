@@ -3,8 +3,7 @@
 
 #include <cstring>
 
-#include "cpu/CPUInterface.h"
-#include "kit/ORVEXSDK.h"
+#include "kit/MachineFacts.h"
 #include "platform/Clock.h"
 #include "pll/ClockGenerator.h"
 #include "smbus/ICCommandSet.h"
@@ -54,12 +53,7 @@ float fDivideClock(float fValue, float fDivider)
     return fValue / fDivider;
 }
 
-float fMeasuredBusClock()
-{
-    CCPUInterface* pCPU = ORVEXSDK::Instance()->m_pCPUInterface;
-    if (!pCPU || !(pCPU->m_fBusClock > 0)) return -1.0f;
-    return pCPU->m_fBusClock;
-}
+float fMeasuredBusClock() { return kit::MachineFacts().fMeasuredBusClock(); }
 
 void vLearnDivider(int32_t& nDivider, float fVCO)
 {

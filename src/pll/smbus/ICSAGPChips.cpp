@@ -1,7 +1,6 @@
 // The ICS M/N PLL chips of the AGP era: 94228, 950403, 950405, 951402, 952505, 952607 and
 // 952618.
-#include "discovery/PCIDevice.h"
-#include "kit/ORVEXSDK.h"
+#include "kit/MachineFacts.h"
 #include "pll/smbus/ICSChips.h"
 #include "pll/smbus/ICSRecords.h"
 
@@ -110,20 +109,7 @@ const MN_PLL g_AGPPLL = {.Fields = {.nMRegister = 5, .nNRegister = 6, .eLayout =
 // The graphics card decides what the 952505's second bus clock is: the first display
 // function with an AGP capability makes it AGP, the first with a PCI-Express one PCI-E.
 // AGP when there is none, or no PCI interface.
-int32_t nGraphicsBusType()
-{
-    ORVEXSDK* pKit = ORVEXSDK::Instance();
-    if (!pKit->m_pPCIInterface || !pKit->m_pDeviceList) return GSB_AGP;
-    for (CTListItem<CDevice>* pItem = pKit->m_pDeviceList->m_pHead; pItem && pItem->m_pObject;
-         pItem = pItem->m_pNext) {
-        if (!(pItem->m_pObject->m_dwType & DEVICE_PCI)) continue;
-        CPCIDevice* pDevice = static_cast<CPCIDevice*>(pItem->m_pObject);
-        if (!pDevice->m_pCommonHeader || pDevice->m_pCommonHeader->m_bBaseClass != 0x03) continue;
-        if (pDevice->FindCapability(PCI_CAP_AGP)) return GSB_AGP;
-        if (pDevice->FindCapability(PCI_CAP_PCIE)) return GSB_PCIE;
-    }
-    return GSB_AGP;
-}
+int32_t nGraphicsBusType() { return kit::MachineFacts().bPCIExpressGraphics() ? GSB_PCIE : GSB_AGP; }
 
 }  // namespace
 

@@ -1,7 +1,6 @@
 // The ICS M/N PLL chips of the PCI-Express era: 951416, 951422, 951446, 951462, 954119,
 // 954123, 954148, 954519, 9PLRS509 and 9PLRS587.
-#include "discovery/PCIInterface.h"
-#include "kit/ORVEXSDK.h"
+#include "kit/MachineFacts.h"
 #include "pll/smbus/ICSChips.h"
 #include "pll/smbus/ICSRecords.h"
 
@@ -179,8 +178,8 @@ const float PLRS_DEFAULT_REFERENCE = 47.727264f;
 // An ATI south bridge feeds the PCI clock itself.
 bool bATISouthBridge()
 {
-    CPCIInterface* pPCI = ORVEXSDK::Instance()->m_pPCIInterface;
-    return pPCI && (pPCI->FindDeviceByID(0x1002, 0x434C) || pPCI->FindDeviceByID(0x1002, 0x4377));
+    IMachineFacts& facts = kit::MachineFacts();
+    return facts.bHasPCIDevice(0x1002, 0x434C) || facts.bHasPCIDevice(0x1002, 0x4377);
 }
 
 // A divider code that the chip only sends when its block is long enough: -1 otherwise.
