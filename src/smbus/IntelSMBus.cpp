@@ -284,6 +284,10 @@ int32_t Intel_ICH1_SMBusIOSpace::nBlockWriteBytes(uint8_t nAddress, uint8_t bCom
         if (!bWaitNotBusy(m_nTimeout, bStatus))
             bEarly = true;
         bLastStatus = bStatus;
+        // A block that ends in an error was not taken whole: at least its last byte was
+        // refused, and the write is not reported as complete.
+        if (!bEarly && (bLastStatus & STATUS_ERRORS))
+            --nDone;
     }
     return nDone;
 }

@@ -35,8 +35,8 @@ protected:
     int32_t nBlockReadBytes(uint8_t nAddress, uint8_t bCommand, uint8_t* pBuffer, bool bStopOnError);
 
     // The byte-by-byte block write: bytes handed over after the first (the first is loaded
-    // before the start). bEarly tells whether it stopped before the end, bLastStatus is the
-    // status it last read.
+    // before the start), one less when the block ended with an error. bEarly tells whether it
+    // stopped before the end, bLastStatus is the status it last read.
     int32_t nBlockWriteBytes(uint8_t nAddress, uint8_t bCommand, const uint8_t* pBuffer, int32_t nCount,
                              bool bStopOnError, bool& bEarly, uint8_t& bLastStatus);
 
