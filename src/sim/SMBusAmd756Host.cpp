@@ -79,6 +79,9 @@ void CAmd756SMBusHost::vStart(uint64_t qwNow)
     case SMBusOutcome::Collision:
         m_wEndStatus = STATUS_COLLISION;
         break;
+    case SMBusOutcome::Failed:
+        m_wEndStatus = STATUS_ABORT;
+        break;
     default:
         m_wEndStatus = STATUS_DEVICE_ERROR;
         break;
