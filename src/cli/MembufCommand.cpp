@@ -135,7 +135,7 @@ int nRunSet(const GlobalOptions& options, const MembufPlan& plan, ICS_9P932_Memo
     if (!bConfirm(options, MemoryBufferWarning(strWhatIsWritten(plan, buffer, nCLKIN, nFBINT)))) return EXIT_USAGE;
     if (!buffer.SetCLKINSkew(plan.nChannel, nCLKIN) || !buffer.SetFBINTSkew(plan.nChannel, nFBINT) ||
         !buffer.bApply()) {
-        vError("writing the memory buffer failed");
+        vError("writing the memory buffer failed%s", strBecause(buffer.m_pCommandSet).c_str());
         return EXIT_FAILED;
     }
     // Read back: the chip must hold what was written.
@@ -159,7 +159,8 @@ int nRunOnKit(const GlobalOptions& options, const MembufPlan& plan)
         if (const std::string strRefusal = strSMBusRefusal(); !strRefusal.empty())
             vError("the memory buffer cannot be reached: %s", strRefusal.c_str());
         else
-            vError("no FB-DIMM memory buffer (ICS 9P932) answers at SMBus address 0x6a");
+            vError("no FB-DIMM memory buffer (ICS 9P932) found at SMBus address 0x6a (%s)",
+                   strSMBusNotFound(MEMORY_BUFFER_SMBUS_ADDRESS).c_str());
         return EXIT_FAILED;
     }
     if (!pInterface->Lock(INTERFACE_LOCK_MS)) {
@@ -169,7 +170,7 @@ int nRunOnKit(const GlobalOptions& options, const MembufPlan& plan)
     ICS_9P932_MemoryBuffer& buffer = *pInterface->m_pMemoryBuffer;
     int nResult = EXIT_OK;
     if (!buffer.bReadRegisters()) {
-        vError("reading the memory buffer failed");
+        vError("reading the memory buffer failed%s", strBecause(buffer.m_pCommandSet).c_str());
         nResult = EXIT_FAILED;
     } else if (plan.strAction == "read") {
         vPrintSkews(options, buffer);

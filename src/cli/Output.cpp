@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "smbus/ICCommandSet.h"
+
 namespace cli {
 
 std::string strHex(uint64_t qwValue, unsigned nWidthBytes)
@@ -36,5 +38,11 @@ std::string strHexDump(uint64_t qwAddress, const uint8_t* pBytes, size_t nCount)
 }
 
 void vPrintJson(const nlohmann::json& document) { std::printf("%s\n", document.dump(2).c_str()); }
+
+std::string strBecause(const CICCommandSet* p)
+{
+    const std::string strCause = p ? p->strLastFailure() : std::string();
+    return strCause.empty() ? strCause : ": " + strCause;
+}
 
 }  // namespace cli

@@ -5,6 +5,8 @@
 
 #include <nlohmann/json.hpp>
 
+class CICCommandSet;
+
 namespace cli {
 
 // "%0*x": a value as setpci prints it, lowercase with as many digits as the width has.
@@ -12,5 +14,8 @@ std::string strHex(uint64_t qwValue, unsigned nWidthBytes);
 // A block of memory as hexdump -C prints it, addresses counted from qwAddress.
 std::string strHexDump(uint64_t qwAddress, const uint8_t* pBytes, size_t nCount);
 void vPrintJson(const nlohmann::json& document);
+// Why the last operation of a chip's command set failed, to follow "failed": ": no device
+// answers at 0x69", ": the controller timed out"; empty when it cannot tell (or p is null).
+std::string strBecause(const CICCommandSet* p);
 
 }  // namespace cli

@@ -72,7 +72,8 @@ bool bReadCurrent(CClockGenerator& generator)
 {
     generator.m_Current.Clear();
     if (generator.bReadClocks(generator.m_Current)) return true;
-    vError("reading the clock chip (%s) failed", strModelName(generator.m_dwPLLID).c_str());
+    vError("reading the clock chip (%s) failed%s", strModelName(generator.m_dwPLLID).c_str(),
+           strBecause(generator.m_pCommandSet).c_str());
     return false;
 }
 
@@ -366,7 +367,7 @@ int nRunDump(const PLLPlan& plan, CClockGenerator& generator)
 int nRunWriteDump(const GlobalOptions& options, const PLLPlan& plan, CPLLInterface& pll, CClockGenerator& generator)
 {
     const uint32_t bOk = pll.bWriteDump(plan.bytes.data(), uint32_t(plan.bytes.size()));
-    if (!bOk) vError("writing the register image or reading it back failed");
+    if (!bOk) vError("writing the register image or reading it back failed%s", strBecause(generator.m_pCommandSet).c_str());
     // What the chip holds now, as read back.
     nRunRead(options, generator);
     return bOk ? EXIT_OK : EXIT_FAILED;
@@ -380,8 +381,8 @@ int nRunOnKit(const GlobalOptions& options, const PLLPlan& plan, bool bAsked)
         if (const std::string strRefusal = strSMBusRefusal(); !strRefusal.empty())
             vError("the clock chip cannot be reached: %s", strRefusal.c_str());
         else
-            vError("no clock generator found: nothing answers at SMBus address 0x69 and the chipset has no PLL of "
-                   "its own");
+            vError("no clock generator found at SMBus address 0x69 (%s), and the chipset has no PLL of its own",
+                   strSMBusNotFound(PLL_SMBUS_ADDRESS).c_str());
         return EXIT_FAILED;
     }
     CInterfaceLock lock(*pPLL);

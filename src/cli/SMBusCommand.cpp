@@ -17,6 +17,7 @@
 #include "cli/Output.h"
 #include "cli/SMBusOutput.h"
 #include "kit/ORVEXSDK.h"
+#include "kit/WriteTrace.h"
 #include "smbus/SMBusDevice.h"
 #include "smbus/SMBusIOSpace.h"
 #include "smbus/SMBusInterface.h"
@@ -139,6 +140,46 @@ std::string strClassName(CIOSpace* pController)
     return strName;
 }
 
+// Why the last transaction on the controller failed, to follow "failed": ": no device answers
+// at 0x69", ": the controller timed out"; empty when the controller cannot tell.
+std::string strCause(const CSMBusIOSpace* pController, unsigned nAddress)
+{
+    if (pController->eLastFailure() == ESMBusFailure::None) return std::string();
+    return ": " + pController->strLastFailure(uint8_t(nAddress));
+}
+
+// The functions a command needs of the controller, as i2c-tools checks an adapter's
+// functions before it runs one.
+uint32_t dwNeededFunctions(const SMBusPlan& plan)
+{
+    if (plan.strAction == "list") return 0;
+    if (plan.strAction == "set") return plan.cMode == 'w' ? SMBUS_FUNC_WRITE_WORD_DATA : SMBUS_FUNC_WRITE_BYTE_DATA;
+    if (plan.cMode == 's') return SMBUS_FUNC_READ_BLOCK_DATA;
+    if (plan.cMode == 'w') return SMBUS_FUNC_READ_WORD_DATA;
+    return SMBUS_FUNC_READ_BYTE_DATA;  // get, dump and scan (which reads a byte of each address)
+}
+
+std::string strControllerName(const CSMBusIOSpace* pController)
+{
+    return pController->m_strName.empty() ? kit::strSMBusController(pController->m_dwBase) : pController->m_strName;
+}
+
+bool bCanRun(const SMBusPlan& plan, const CSMBusIOSpace* pController)
+{
+    const uint32_t dwNeeded = dwNeededFunctions(plan);
+    return (pController->m_dwFunctions & dwNeeded) == dwNeeded;
+}
+
+// The refusal (exit 2) of a command that needs a function the controller lacks.
+int nRefuseFunctions(const SMBusPlan& plan, const CSMBusIOSpace* pController)
+{
+    const uint32_t dwNeeded = dwNeededFunctions(plan);
+    vError("the SMBus controller (%s) cannot do %s; it can do %s", strControllerName(pController).c_str(),
+           strSMBusFunctionNeed(dwNeeded & ~pController->m_dwFunctions).c_str(),
+           strSMBusFunctions(pController->m_dwFunctions).c_str());
+    return EXIT_USAGE;
+}
+
 std::vector<CSMBusIOSpace*> Controllers()
 {
     std::vector<CSMBusIOSpace*> controllers;
@@ -156,10 +197,17 @@ int nRunList(const GlobalOptions& options, CSMBusInterface& smbus, const std::ve
     for (size_t i = 0; i < controllers.size(); ++i) {
         const std::string strClass = strClassName(controllers[i]);
         if (options.bJson) {
-            list.push_back({{"class", strClass}, {"base", controllers[i]->m_dwBase}, {"channels", smbus.m_nChannelCount}});
+            list.push_back({{"name", controllers[i]->m_strName},
+                            {"class", strClass},
+                            {"base", controllers[i]->m_dwBase},
+                            {"channels", smbus.m_nChannelCount},
+                            {"functions", SMBusFunctionNames(controllers[i]->m_dwFunctions)}});
         } else {
-            std::printf("smbus-%zu\t%s\tbase 0x%04x\t%u channel%s\n", i, strClass.c_str(), controllers[i]->m_dwBase,
-                        smbus.m_nChannelCount, smbus.m_nChannelCount == 1 ? "" : "s");
+            // As i2cdetect -l lists adapters: the bus, its name, then what this tool adds.
+            std::printf("smbus-%zu\t%s\t%s\tbase 0x%04x\t%u channel%s\t%s\n", i,
+                        strControllerName(controllers[i]).c_str(), strClass.c_str(), controllers[i]->m_dwBase,
+                        smbus.m_nChannelCount, smbus.m_nChannelCount == 1 ? "" : "s",
+                        strSMBusFunctions(controllers[i]->m_dwFunctions).c_str());
         }
     }
     if (options.bJson) vPrintJson({{"controllers", list}});
@@ -196,7 +244,8 @@ int nRunGet(const GlobalOptions& options, const SMBusPlan& plan, CSMBusDevice& d
         uint8_t abBlock[SMBUS_BLOCK_MAX] = {};
         const int32_t nCount = pController->SMBusBlockRead(nChannel, nAddress, bCommand, abBlock);
         if (nCount <= 0) {
-            vError("block read of register 0x%02x at 0x%02x failed", plan.nCommand, plan.nAddress);
+            vError("block read of register 0x%02x at 0x%02x failed%s", plan.nCommand, plan.nAddress,
+                   strCause(pController, plan.nAddress).c_str());
             return EXIT_FAILED;
         }
         const size_t nStored = std::min<size_t>(size_t(nCount), SMBUS_BLOCK_MAX);
@@ -221,7 +270,8 @@ int nRunGet(const GlobalOptions& options, const SMBusPlan& plan, CSMBusDevice& d
         nValue = bByte;
     }
     if (!bOk) {
-        vError("read of register 0x%02x at 0x%02x failed", plan.nCommand, plan.nAddress);
+        vError("read of register 0x%02x at 0x%02x failed%s", plan.nCommand, plan.nAddress,
+               strCause(pController, plan.nAddress).c_str());
         return EXIT_FAILED;
     }
     if (options.bJson) {
@@ -242,7 +292,8 @@ int nRunSet(const SMBusPlan& plan, CSMBusDevice& device)
                                                            uint8_t(plan.nValue >> 8))
                              : pController->SMBusWriteByte(nChannel, nAddress, bCommand, uint8_t(plan.nValue));
     if (!bOk) {
-        vError("write of register 0x%02x at 0x%02x failed", plan.nCommand, plan.nAddress);
+        vError("write of register 0x%02x at 0x%02x failed%s", plan.nCommand, plan.nAddress,
+               strCause(pController, plan.nAddress).c_str());
         return EXIT_FAILED;
     }
     return EXIT_OK;
@@ -258,7 +309,7 @@ int nRunDump(const GlobalOptions& options, const SMBusPlan& plan, CSMBusDevice& 
         uint8_t abBlock[SMBUS_BLOCK_MAX] = {};
         const int32_t nCount = pController->SMBusBlockRead(nChannel, nAddress, 0, abBlock);
         if (nCount <= 0) {
-            vError("block read at 0x%02x failed", plan.nAddress);
+            vError("block read at 0x%02x failed%s", plan.nAddress, strCause(pController, plan.nAddress).c_str());
             return EXIT_FAILED;
         }
         const unsigned nStored = std::min<unsigned>(unsigned(nCount), SMBUS_BLOCK_MAX);
@@ -299,6 +350,10 @@ int nRunOnKit(const GlobalOptions& options, const SMBusPlan& plan)
         return EXIT_FAILED;
     }
     if (plan.strAction == "list") return nRunList(options, *pSMBus, controllers);
+    // Before the bus is touched: a command that no controller of the board can run is refused.
+    if (std::none_of(controllers.begin(), controllers.end(),
+                     [&plan](const CSMBusIOSpace* p) { return bCanRun(plan, p); }))
+        return nRefuseFunctions(plan, controllers.front());
     if (plan.nChannel && *plan.nChannel >= pSMBus->m_nChannelCount) {
         vError("there is no SMBus channel %u (this board has %u)", *plan.nChannel, pSMBus->m_nChannelCount);
         return EXIT_USAGE;
@@ -309,9 +364,11 @@ int nRunOnKit(const GlobalOptions& options, const SMBusPlan& plan)
     CSMBusDevice* pDevice = plan.nChannel ? pSMBus->ProbeDevice(uint8_t(*plan.nChannel), uint8_t(plan.nAddress))
                                           : pSMBus->FindSMBusDevice(uint8_t(plan.nAddress));
     if (!pDevice || !pDevice->m_pIOSpace) {
-        vError("no device answers at address 0x%02x", plan.nAddress);
+        // A time-out or a collision is not a missing device: the probe's cause is named.
+        vError("%s", pSMBus->strProbeFailure(uint8_t(plan.nAddress)).c_str());
         return EXIT_FAILED;
     }
+    if (!bCanRun(plan, pDevice->m_pIOSpace)) return nRefuseFunctions(plan, pDevice->m_pIOSpace);
     if (plan.strAction == "get") return nRunGet(options, plan, *pDevice);
     if (plan.strAction == "set") return nRunSet(plan, *pDevice);
     return nRunDump(options, plan, *pDevice);

@@ -4,6 +4,7 @@
 
 #include "sim/PCIConfig.h"
 #include "sim/PCIVisibility.h"
+#include "sim/SMBusHostCycle.h"
 
 namespace sim {
 
@@ -43,6 +44,21 @@ enum : uint8_t {
 constexpr uint8_t AUX_BLOCK_BUFFER = 0x02;
 constexpr uint8_t AUX_CONTROL_BITS = 0x03;
 constexpr unsigned MAX_BLOCK = 32;
+
+// The status bits a transaction ends with.
+uint8_t bOutcomeBits(SMBusStatus eStatus)
+{
+    switch (eOutcome(eStatus)) {
+    case SMBusOutcome::Done:
+        return STATUS_INTR;
+    case SMBusOutcome::Collision:
+        return STATUS_BUS_ERROR;
+    case SMBusOutcome::Failed:
+        return STATUS_FAILED;
+    default:
+        return STATUS_DEVICE_ERROR;
+    }
+}
 
 constexpr uint32_t PCI_COMMAND = 0x04;
 constexpr uint32_t PCI_HOST_CONFIG = 0x40;
@@ -180,7 +196,7 @@ void CIntelSMBusHost::vFailAt(SMBusStatus eStatus, uint64_t qwNow, unsigned nByt
         m_ePhase = EPhase::Hung;
         return;
     }
-    m_bEndStatus = eStatus == SMBusStatus::Collision ? STATUS_BUS_ERROR : STATUS_DEVICE_ERROR;
+    m_bEndStatus = bOutcomeBits(eStatus);
     vRun(EJob::Simple, qwNow, CSMBusBus::qwWireNs(nBytes));
 }
 
@@ -313,9 +329,7 @@ void CIntelSMBusHost::vByteFinished()
     uint8_t nAddress = uint8_t(m_Transfer.bAddress >> 1);
     SMBusStatus eStatus = m_pBus->BlockWrite(nAddress, m_Transfer.bCommand, m_WriteBytes.data(), m_nWriteCount);
     m_ePhase = EPhase::Idle;
-    m_bStatus |= eStatus == SMBusStatus::Ok          ? STATUS_INTR
-                 : eStatus == SMBusStatus::Collision ? STATUS_BUS_ERROR
-                                                     : STATUS_DEVICE_ERROR;
+    m_bStatus |= bOutcomeBits(eStatus);
 }
 
 void CIntelSMBusHost::vReleaseByte(uint64_t qwNow)

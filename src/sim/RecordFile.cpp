@@ -32,6 +32,7 @@ const char* pszStatus(SMBusStatus eStatus)
     case SMBusStatus::DataNack: return "data-nack";
     case SMBusStatus::Collision: return "collision";
     case SMBusStatus::Hung: return "hung";
+    case SMBusStatus::Failed: return "failed";
     }
     return "?";
 }

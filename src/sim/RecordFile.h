@@ -11,7 +11,7 @@
 //   smbus BUS CHANNEL OP ADDRESS COMMAND STATUS: BYTES
 //       BUS the index of the board's SMBus; OP quick, read-byte, write-byte, read-word,
 //       write-word, block-read, block-write; STATUS ok, no-answer, data-nack, collision,
-//       hung; BYTES as the bus logged them (a block: its count first).
+//       hung, failed; BYTES as the bus logged them (a block: its count first).
 #include <string>
 
 namespace sim {

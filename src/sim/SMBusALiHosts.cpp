@@ -51,6 +51,8 @@ uint8_t bM1563Outcome(SMBusStatus eStatus)
         return M1563_DONE;
     case SMBusOutcome::Collision:
         return M1563_COLLISION;
+    case SMBusOutcome::Failed:
+        return M1563_FAILED;
     default:
         return M1563_DEVICE_ERROR;
     }
@@ -71,8 +73,8 @@ enum : uint8_t {
     M7101_IDLE = 0x04,
     M7101_BUSY = 0x08,
     M7101_DONE = 0x10,
-    M7101_DEVICE_ERROR = 0x20,
-    M7101_COLLISION = 0x40,
+    M7101_DEVICE_ERROR = 0x20,  // the emulation never sets it: the part's is for its own errors
+    M7101_BUS_ERROR = 0x40,     // no answer or a collision: the part has one bit for both
     M7101_TERMINATED = 0x80,
     M7101_CLEARABLE = 0xF0,
     M7101_KILL = 0x04,
@@ -83,10 +85,10 @@ uint8_t bM7101Outcome(SMBusStatus eStatus)
     switch (eOutcome(eStatus)) {
     case SMBusOutcome::Done:
         return M7101_DONE;
-    case SMBusOutcome::Collision:
-        return M7101_COLLISION;
+    case SMBusOutcome::Failed:
+        return M7101_TERMINATED;
     default:
-        return M7101_DEVICE_ERROR;
+        return M7101_BUS_ERROR;
     }
 }
 

@@ -79,6 +79,9 @@ void CAMD756SMBusHost::vStart(uint64_t qwNow)
     case SMBusOutcome::Collision:
         m_wEndStatus = STATUS_COLLISION;
         break;
+    case SMBusOutcome::Failed:
+        m_wEndStatus = STATUS_ABORT;
+        break;
     default:
         m_wEndStatus = STATUS_DEVICE_ERROR;
         break;

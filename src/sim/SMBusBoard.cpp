@@ -27,6 +27,7 @@ constexpr FaultName FAULT_NAMES[] = {
     {"no_answer", SMBusFault::NoAnswer},
     {"hold_clock", SMBusFault::HoldClock},
     {"collision", SMBusFault::Collision},
+    {"bus_error", SMBusFault::BusError},
 };
 
 class CSMBusSectionParser {
@@ -272,7 +273,7 @@ bool CSMBusSectionParser::bFault(const json& value, const std::string& strField,
             return true;
         }
     }
-    return m_Reader.bFail(strField, "must be none, no_answer, hold_clock or collision, not " + strQuote(strFault));
+    return m_Reader.bFail(strField, "must be none, no_answer, hold_clock, collision or bus_error, not " + strQuote(strFault));
 }
 
 // A clock chip names its model (sim/ClockChip.h); other devices have none.

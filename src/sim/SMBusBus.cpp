@@ -75,6 +75,9 @@ CSMBusTarget* CSMBusBus::pAddressed(uint8_t nAddress, SMBusStatus& eStatus, unsi
     case SMBusFault::Collision:
         eStatus = SMBusStatus::Collision;
         break;
+    case SMBusFault::BusError:
+        eStatus = SMBusStatus::Failed;
+        break;
     }
     return nullptr;
 }

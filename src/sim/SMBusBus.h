@@ -22,6 +22,7 @@ enum class SMBusStatus : uint8_t {
     DataNack,   // the device acknowledged its address but refused a byte: device error too
     Collision,  // the host lost arbitration: bus collision (bus error)
     Hung,       // a device holds the clock low: the transaction never ends
+    Failed,     // the device broke the transfer off: the host reports the transaction failed
 };
 
 enum class SMBusOp : uint8_t { Quick, ReadByte, WriteByte, ReadWord, WriteWord, BlockRead, BlockWrite };

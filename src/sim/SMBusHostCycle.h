@@ -37,7 +37,7 @@ private:
 };
 
 // The controller status bits an outcome on the wire gives, in the Intel layout's terms.
-enum class SMBusOutcome : uint8_t { Done, DeviceError, Collision };
+enum class SMBusOutcome : uint8_t { Done, DeviceError, Collision, Failed };
 
 inline SMBusOutcome eOutcome(SMBusStatus eStatus)
 {
@@ -46,6 +46,8 @@ inline SMBusOutcome eOutcome(SMBusStatus eStatus)
         return SMBusOutcome::Done;
     case SMBusStatus::Collision:
         return SMBusOutcome::Collision;
+    case SMBusStatus::Failed:
+        return SMBusOutcome::Failed;
     default:
         return SMBusOutcome::DeviceError;
     }

@@ -66,6 +66,9 @@ void CNForceSMBusHost::vStart(uint64_t qwNow)
     case SMBusOutcome::Collision:
         m_bEndStatus = STATUS_DONE | OUTCOME_COLLISION;
         break;
+    case SMBusOutcome::Failed:
+        m_bEndStatus = STATUS_DONE | OUTCOME_UNKNOWN_ERROR;
+        break;
     default:
         m_bEndStatus = STATUS_DONE | OUTCOME_NO_ACK;
         break;

@@ -2,7 +2,7 @@
 // The emulated nForce (MCP) host controller: protocol 0x00 (a write starts the transaction:
 // bit 0 read, bits 1..3 the kind: 1 quick, 3 byte data, 4 word data; it reads 0 once the
 // transaction is done), status 0x01 (bit 7 done, bits 0..4 the outcome: 0 answered, 0x10 no
-// acknowledge, 0x12 bus collision; a start clears it), address 0x02 (the 7-bit address in
+// acknowledge, 0x12 bus collision, 0x13 any other failure; a start clears it), address 0x02 (the 7-bit address in
 // bits 1..7), command 0x03, data 0x04/0x05.
 #include <cstdint>
 #include <memory>
@@ -18,6 +18,7 @@ public:
     static constexpr uint32_t PORT_COUNT = 64;
     static constexpr uint8_t OUTCOME_NO_ACK = 0x10;
     static constexpr uint8_t OUTCOME_COLLISION = 0x12;
+    static constexpr uint8_t OUTCOME_UNKNOWN_ERROR = 0x13;
 
     CNForceSMBusHost(uint16_t wBase, std::shared_ptr<CSMBusBus> pBus);
 

@@ -36,7 +36,7 @@ uint8_t bErrorBits(SMBusStatus eStatus)
         return STATUS_COMPLETION;
     case SMBusOutcome::Collision:
         return STATUS_COLLISION;
-    default:
+    default:  // the host has one bit for every failed transaction but a collision
         return STATUS_DEVICE_ERROR;
     }
 }

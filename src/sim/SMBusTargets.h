@@ -15,6 +15,7 @@ enum class SMBusFault : uint8_t {
     NoAnswer,   // the device does not acknowledge its address
     HoldClock,  // the device holds the clock low: the host stays busy until it is killed
     Collision,  // another master wins arbitration on every transaction to the device
+    BusError,   // the device breaks every transfer off (a stop in mid-byte): the host fails it
 };
 
 class CSMBusTarget {

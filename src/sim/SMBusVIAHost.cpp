@@ -28,6 +28,8 @@ uint8_t bOutcomeBits(SMBusStatus eStatus)
         return STATUS_DONE;
     case SMBusOutcome::Collision:
         return STATUS_COLLISION;
+    case SMBusOutcome::Failed:
+        return STATUS_FAILED;
     default:
         return STATUS_DEVICE_ERROR;
     }

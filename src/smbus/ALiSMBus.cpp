@@ -1,6 +1,7 @@
 #include "smbus/ALiSMBus.h"
 
-#include "smbus/SMBusPolling.h"
+#include "smbus/SMBusIntelStatus.h"
+#include "smbus/SMBusWaits.h"
 
 namespace {
 
@@ -16,12 +17,13 @@ enum : uint8_t {
     M1563_BLOCK_DATA = 0x07,
 };
 
+// The M1563's status register is the ICH's (SMBusIntelStatus.h).
 enum : uint8_t {
-    M1563_BUSY = 0x01,
-    M1563_ERRORS = 0x1C,
-    M1563_COLLISION = 0x08,
-    M1563_FAILED = 0x10,
-    M1563_BYTE_DONE = 0x80,
+    M1563_BUSY = smbus::intel_status::HOST_BUSY,
+    M1563_ERRORS = smbus::intel_status::ERRORS,
+    M1563_COLLISION = smbus::intel_status::BUS_ERR,
+    M1563_FAILED = smbus::intel_status::FAILED,
+    M1563_BYTE_DONE = smbus::intel_status::BYTE_DONE,
     M1563_START = 0x40,
     M1563_KILL = 0x04,
     M1563_BLOCK = 0x28,
@@ -43,19 +45,43 @@ enum : uint8_t {
     M7101_IDLE = 0x04,
     M7101_BUSY = 0x08,
     M7101_DONE = 0x10,
-    M7101_ERRORS = 0xE0,  // device error, bus collision, terminated
+    M7101_DEVICE_ERROR = 0x20,
+    M7101_BUS_ERROR = 0x40,  // no answer or a collision: the part does not tell them apart
+    M7101_FAILED = 0x80,     // the transaction was terminated
+    M7101_ERRORS = M7101_DEVICE_ERROR | M7101_BUS_ERROR | M7101_FAILED,
     M7101_BYTE_DATA = 0x20,
 };
 
+constexpr uint32_t POLL_MS = 1;
+
+// What the M7101's error bits say. Its bus error bit stands for a device that did not
+// answer as well as for a lost arbitration; nobody answering is what it nearly always means.
+ESMBusFailure eM7101Failure(uint32_t dwStatus)
+{
+    if (dwStatus & M7101_BUS_ERROR)
+        return ESMBusFailure::NoAnswer;
+    if (dwStatus & (M7101_DEVICE_ERROR | M7101_FAILED))
+        return ESMBusFailure::BusError;
+    return ESMBusFailure::None;
+}
+
+template <typename TController>
+auto Waits(TController& controller, uint8_t bStatusRegister)
+{
+    return smbus::CStatusWaits([&controller, bStatusRegister] { return uint32_t(controller.ReadByte(bStatusRegister)); },
+                               controller.m_nTimeout, POLL_MS);
+}
+
 }  // namespace
 
-ALI_M1563_SMBusIOSpace::ALI_M1563_SMBusIOSpace(uint16_t wBase) : CSMBusIOSpace(wBase, POLL_BUDGET) {}
+ALI_M1563_SMBusIOSpace::ALI_M1563_SMBusIOSpace(uint16_t wBase) : CSMBusIOSpace(wBase, POLL_BUDGET, FUNCTIONS) {}
 
 bool ALI_M1563_SMBusIOSpace::bWaitIdle()
 {
-    uint32_t dwStatus = 0;
-    return smbus::bPollStatus([this] { return uint32_t(ReadByte(M1563_STATUS)); },
-                              [](uint32_t s) { return !(s & M1563_BUSY); }, m_nTimeout, 1, dwStatus);
+    if (Waits(*this, M1563_STATUS).bHostFree(M1563_BUSY))
+        return true;
+    vSetFailure(ESMBusFailure::Busy);
+    return false;
 }
 
 bool ALI_M1563_SMBusIOSpace::bClearErrors(uint8_t& bStatus)
@@ -65,7 +91,10 @@ bool ALI_M1563_SMBusIOSpace::bClearErrors(uint8_t& bStatus)
         return true;
     WriteByte(M1563_STATUS, bStatus | M1563_ERRORS);
     bStatus = ReadByte(M1563_STATUS);
-    return !(bStatus & M1563_ERRORS);
+    if (!(bStatus & M1563_ERRORS))
+        return true;
+    vSetFailure(ESMBusFailure::Busy);  // the host holds on to an error it does not give up
+    return false;
 }
 
 bool ALI_M1563_SMBusIOSpace::bTransfer(uint8_t nAddress, bool bRead, uint8_t bCommand, bool bWord, uint8_t& bData0,
@@ -87,9 +116,9 @@ bool ALI_M1563_SMBusIOSpace::bTransfer(uint8_t nAddress, bool bRead, uint8_t bCo
     if (!bClearErrors(bStatus))
         return false;
     WriteByte(M1563_CONTROL, ReadByte(M1563_CONTROL) | M1563_START);
-    uint32_t dwStatus = 0;
-    bool bEnded = smbus::bPollStatus([this] { return uint32_t(ReadByte(M1563_STATUS)); },
-                                     [](uint32_t s) { return !(s & M1563_BUSY); }, m_nTimeout, 1, dwStatus);
+    auto completion = Waits(*this, M1563_STATUS);
+    const bool bEnded = completion.bCompletion(M1563_BUSY);
+    uint32_t dwStatus = completion.dwStatus();
     if (!bEnded) {
         WriteByte(M1563_CONTROL, M1563_KILL);
         dwStatus = ReadByte(M1563_STATUS);
@@ -102,6 +131,8 @@ bool ALI_M1563_SMBusIOSpace::bTransfer(uint8_t nAddress, bool bRead, uint8_t bCo
         }
         return true;
     }
+    // The kill itself leaves failed set: a time-out is what ended the transaction.
+    vSetFailure(bEnded ? smbus::intel_status::eFailure(dwStatus) : ESMBusFailure::TimedOut);
     if (dwStatus & M1563_COLLISION)
         WriteByte(M1563_CONTROL1, M1563_RESET);
     if (dwStatus & M1563_FAILED)
@@ -148,11 +179,15 @@ int ALI_M1563_SMBusIOSpace::nBlockByte()
         return 1;
     WriteByte(M1563_STATUS, bStatus | M1563_BYTE_DONE);
     WriteByte(M1563_CONTROL, ReadByte(M1563_CONTROL) | M1563_START);
-    uint32_t dwStatus = 0;
-    if (!smbus::bPollStatus([this] { return uint32_t(ReadByte(M1563_STATUS)); },
-                            [](uint32_t s) { return (s & M1563_BYTE_DONE) != 0; }, m_nTimeout, 1, dwStatus))
+    auto byteDone = Waits(*this, M1563_STATUS);
+    if (!byteDone.bByteDone(M1563_BYTE_DONE)) {
+        vSetFailure(smbus::intel_status::eTimedOut(byteDone.dwStatus()));
         return -1;
-    return (dwStatus & M1563_ERRORS) ? 1 : 0;
+    }
+    if (!(byteDone.dwStatus() & M1563_ERRORS))
+        return 0;
+    vSetFailure(smbus::intel_status::eFailure(byteDone.dwStatus()));
+    return 1;
 }
 
 int32_t ALI_M1563_SMBusIOSpace::HostBlockRead(uint8_t nAddress, uint8_t bCommand, uint8_t* pBuffer)
@@ -187,7 +222,7 @@ int32_t ALI_M1563_SMBusIOSpace::HostBlockWrite(uint8_t nAddress, uint8_t bComman
 {
     // The count register and the device take at most 32 bytes.
     if (nCount <= 0 || nCount > MAX_BLOCK || !pBuffer)
-        return 0;
+        return nFail(ESMBusFailure::NotSupported);
     if (!bWaitIdle())
         return nEndBlock(0);
     WriteByte(M1563_ADDRESS, uint8_t(nAddress << 1));
@@ -209,16 +244,17 @@ int32_t ALI_M1563_SMBusIOSpace::HostBlockWrite(uint8_t nAddress, uint8_t bComman
     return nEndBlock(nDone);
 }
 
-ALI_M7101_SMBusIOSpace::ALI_M7101_SMBusIOSpace(uint16_t wBase) : CSMBusIOSpace(wBase, POLL_BUDGET) {}
+ALI_M7101_SMBusIOSpace::ALI_M7101_SMBusIOSpace(uint16_t wBase) : CSMBusIOSpace(wBase, POLL_BUDGET, FUNCTIONS) {}
 
 bool ALI_M7101_SMBusIOSpace::bTransfer(uint8_t nAddress, bool bRead, uint8_t bCommand, uint8_t& bValue)
 {
     ReadByte(M7101_STATUS);
     WriteByte(M7101_STATUS, 0xFF);
-    uint32_t dwStatus = 0;
-    if (!smbus::bPollStatus([this] { return uint32_t(ReadByte(M7101_STATUS)); },
-                            [](uint32_t s) { return (s & M7101_IDLE) != 0; }, m_nTimeout, 1, dwStatus))
+    // The host is free when it says it is idle.
+    if (!Waits(*this, M7101_STATUS).bAnyOf(M7101_IDLE)) {
+        vSetFailure(ESMBusFailure::Busy);
         return false;
+    }
     WriteByte(M7101_ADDRESS, uint8_t(nAddress << 1 | (bRead ? 1 : 0)));
     WriteByte(M7101_PROTOCOL, M7101_BYTE_DATA);
     WriteByte(M7101_COMMAND, bCommand);
@@ -230,14 +266,18 @@ bool ALI_M7101_SMBusIOSpace::bTransfer(uint8_t nAddress, bool bRead, uint8_t bCo
     WriteByte(M7101_START, 0xFF);
     if (bRead)
         ReadByte(M7101_STATUS);
-    if (!smbus::bPollStatus([this] { return uint32_t(ReadByte(M7101_STATUS)); },
-                            [](uint32_t s) { return !((s & M7101_BUSY) && !(s & M7101_IDLE)); }, m_nTimeout, 1,
-                            dwStatus))
+    // Complete once the host is no longer busy, or idle again.
+    auto completion = Waits(*this, M7101_STATUS);
+    if (!completion.bUntil([](uint32_t s) { return !((s & M7101_BUSY) && !(s & M7101_IDLE)); })) {
+        vSetFailure(ESMBusFailure::TimedOut);
         return false;
+    }
     // A transfer nobody acknowledged, or one lost to another master, ends with an error bit
     // and no data: it is a failure, not a byte of 0xFF.
-    if (dwStatus & M7101_ERRORS)
+    if (completion.dwStatus() & M7101_ERRORS) {
+        vSetFailure(eM7101Failure(completion.dwStatus()));
         return false;
+    }
     if (bRead)
         bValue = ReadByte(M7101_DATA);
     return true;

@@ -8,8 +8,9 @@
 // Blocks go byte by byte, one start for each byte.
 //
 // M7101 (the power management unit of the M1535 family): status 0x00 (bit 2 idle, bit 3 host
-// busy, bit 4 done, bits 5..7 device error, bus collision, terminated), protocol 0x01, start
-// 0x02 (any write starts), address 0x03, data 0x04, command 0x07. Byte transfers only.
+// busy, bit 4 done, bit 5 device error, bit 6 bus error: no answer or a collision, which the
+// part does not tell apart, bit 7 failed), protocol 0x01, start 0x02 (any write starts),
+// address 0x03, data 0x04, command 0x07. Byte transfers only.
 #include <cstdint>
 
 #include "smbus/SMBusIOSpace.h"
@@ -18,6 +19,9 @@ class ALI_M1563_SMBusIOSpace : public CSMBusIOSpace {
 public:
     static constexpr int32_t POLL_BUDGET = 200;
     static constexpr int32_t MAX_BLOCK = 32;
+    // Byte, word and block transfers; the blocks one byte per start, each ending in byte done.
+    static constexpr uint32_t FUNCTIONS =
+        SMBUS_FUNC_BYTE_DATA | SMBUS_FUNC_WORD_DATA | SMBUS_FUNC_BLOCK_DATA | SMBUS_FUNC_BLOCK_BY_BYTES;
 
     explicit ALI_M1563_SMBusIOSpace(uint16_t wBase);
 
@@ -29,10 +33,10 @@ public:
     int32_t HostBlockWrite(uint8_t nAddress, uint8_t bCommand, const uint8_t* pBuffer, int32_t nCount) override;
 
 private:
-    // Waits while the host is busy: false on time-out.
+    // Waits while the host is busy: false on time-out (the host stayed busy).
     bool bWaitIdle();
     // Clears device error, bus collision and failed when the status shows any of them: false
-    // when they stay set. bStatus is the status read last.
+    // when they stay set (the host is busy with them). bStatus is the status read last.
     bool bClearErrors(uint8_t& bStatus);
     bool bTransfer(uint8_t nAddress, bool bRead, uint8_t bCommand, bool bWord, uint8_t& bData0, uint8_t& bData1);
     // Ends a block transfer and clears the status; returns nBytes.
@@ -45,6 +49,7 @@ private:
 class ALI_M7101_SMBusIOSpace : public CSMBusIOSpace {
 public:
     static constexpr int32_t POLL_BUDGET = 200;
+    static constexpr uint32_t FUNCTIONS = SMBUS_FUNC_BYTE_DATA;
 
     explicit ALI_M7101_SMBusIOSpace(uint16_t wBase);
 

@@ -1,7 +1,7 @@
 #include "smbus/AMDSMBus.h"
 
 #include "platform/Clock.h"
-#include "smbus/SMBusPolling.h"
+#include "smbus/SMBusWaits.h"
 
 namespace {
 
@@ -14,8 +14,11 @@ enum : uint8_t {
 };
 
 enum : uint16_t {
-    STATUS_ERRORS = 0x0027,  // abort, collision, device error, time-out
-    STATUS_DEVICE_ERROR = 0x0004,
+    STATUS_ABORT = 0x0001,
+    STATUS_COLLISION = 0x0002,
+    STATUS_DEVICE_ERROR = 0x0004,  // the device did not answer (a protocol error)
+    STATUS_TIMEOUT = 0x0020,       // the device held the bus past the protocol's time-out
+    STATUS_ERRORS = STATUS_ABORT | STATUS_COLLISION | STATUS_DEVICE_ERROR | STATUS_TIMEOUT,
     STATUS_HOST_BUSY = 0x0008,
     STATUS_BUSY = 0x0808,    // host busy and bus busy
     STATUS_CLEAR = 0x0037,
@@ -26,17 +29,29 @@ enum : uint16_t {
 };
 
 constexpr uint32_t SETTLE_MS = 2;
+constexpr uint32_t POLL_MS = 1;
+
+// What the error bits of a cycle say.
+ESMBusFailure eFailure(uint32_t dwStatus)
+{
+    if (dwStatus & STATUS_COLLISION)
+        return ESMBusFailure::Collision;
+    if (dwStatus & STATUS_DEVICE_ERROR)
+        return ESMBusFailure::NoAnswer;
+    if (dwStatus & STATUS_TIMEOUT)
+        return ESMBusFailure::TimedOut;
+    if (dwStatus & STATUS_ABORT)
+        return ESMBusFailure::BusError;
+    return ESMBusFailure::None;
+}
 
 }  // namespace
 
-AMD_AM755_SMBusIOSpace::AMD_AM755_SMBusIOSpace(uint16_t wBase) : CSMBusIOSpace(wBase, POLL_BUDGET) {}
+AMD_AM755_SMBusIOSpace::AMD_AM755_SMBusIOSpace(uint16_t wBase) : CSMBusIOSpace(wBase, POLL_BUDGET, FUNCTIONS) {}
 
-bool AMD_AM755_SMBusIOSpace::bWaitWhile(uint16_t wMask, uint32_t dwFirstWaitMs, uint32_t& dwStatus)
+auto AMD_AM755_SMBusIOSpace::Waits()
 {
-    if (dwFirstWaitMs)
-        platform::Sleep(dwFirstWaitMs);
-    return smbus::bPollStatus([this] { return uint32_t(ReadWord(REG_STATUS)); },
-                              [wMask](uint32_t s) { return !(s & wMask); }, m_nTimeout, 1, dwStatus);
+    return smbus::CStatusWaits([this] { return uint32_t(ReadWord(REG_STATUS)); }, m_nTimeout, POLL_MS);
 }
 
 bool AMD_AM755_SMBusIOSpace::bRunCycle(uint16_t wCycleType)
@@ -45,19 +60,30 @@ bool AMD_AM755_SMBusIOSpace::bRunCycle(uint16_t wCycleType)
     // transfer after a word transfer would still run as a word transfer (and a byte write
     // would write a second register).
     WriteWord(REG_ENABLE, uint16_t((ReadWord(REG_ENABLE) & ~ENABLE_CYCLE_TYPE) | wCycleType));
-    uint32_t dwStatus = 0;
-    if (!bWaitWhile(STATUS_BUSY, 0, dwStatus))
+    if (!Waits().bHostFree(STATUS_BUSY)) {
+        vSetFailure(ESMBusFailure::Busy);
         return false;
+    }
     WriteWord(REG_ENABLE, ReadWord(REG_ENABLE) | ENABLE_START);
-    if (!bWaitWhile(STATUS_HOST_BUSY, 0, dwStatus))
+    if (!Waits().bCompletion(STATUS_HOST_BUSY)) {
+        vSetFailure(ESMBusFailure::TimedOut);
         return false;
+    }
     // The status that ends the cycle is cleared here; its error bits are the cycle's outcome,
     // so they are kept before the clear.
     const uint16_t wEnded = ReadWord(REG_STATUS);
     WriteWord(REG_STATUS, wEnded | STATUS_CLEAR);
-    if (!bWaitWhile(STATUS_HOST_BUSY, SETTLE_MS, dwStatus))
+    platform::Sleep(SETTLE_MS);
+    auto settled = Waits();
+    if (!settled.bCompletion(STATUS_HOST_BUSY)) {
+        vSetFailure(ESMBusFailure::TimedOut);
         return false;
-    return !(wEnded & STATUS_ERRORS) && !(dwStatus & STATUS_DEVICE_ERROR);
+    }
+    const ESMBusFailure eFound = eFailure((wEnded & STATUS_ERRORS) | (settled.dwStatus() & STATUS_DEVICE_ERROR));
+    if (eFound == ESMBusFailure::None)
+        return true;
+    vSetFailure(eFound);
+    return false;
 }
 
 uint32_t AMD_AM755_SMBusIOSpace::HostReadByte(uint8_t nAddress, uint8_t bCommand, uint8_t& bValue)

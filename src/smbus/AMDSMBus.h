@@ -10,6 +10,8 @@
 class AMD_AM755_SMBusIOSpace : public CSMBusIOSpace {
 public:
     static constexpr int32_t POLL_BUDGET = 200;
+    // Byte transfers and word reads.
+    static constexpr uint32_t FUNCTIONS = SMBUS_FUNC_BYTE_DATA | SMBUS_FUNC_READ_WORD_DATA;
 
     explicit AMD_AM755_SMBusIOSpace(uint16_t wBase);
 
@@ -19,9 +21,8 @@ public:
 
 private:
     // Sets the cycle type, waits for an idle host, starts and waits for the end: true when
-    // the cycle ended without an error.
+    // the cycle ended without an error, else false with the cause recorded.
     bool bRunCycle(uint16_t wCycleType);
-    // Sleeps dwFirstWaitMs, then polls while any bit of wMask is set: false on time-out, with
-    // the last status in dwStatus.
-    bool bWaitWhile(uint16_t wMask, uint32_t dwFirstWaitMs, uint32_t& dwStatus);
+    // The waits: the 16-bit status register, the poll budget, 1 ms between polls.
+    auto Waits();
 };

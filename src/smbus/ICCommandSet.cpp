@@ -10,6 +10,7 @@ uint32_t CICCommandSet::WriteByte(uint8_t, uint8_t) { return 0; }
 uint32_t CICCommandSet::WriteWord(uint8_t, uint16_t) { return 0; }
 uint32_t CICCommandSet::WriteDword(uint8_t, uint32_t) { return 0; }
 int32_t CICCommandSet::WriteBlock(uint8_t, int32_t, const uint8_t*) { return -1; }
+std::string CICCommandSet::strLastFailure() const { return std::string(); }
 
 CSMBusICCommandSet::CSMBusICCommandSet(CIOSpace* pIOSpace, uint8_t nChannel, uint8_t nAddress)
     : m_pIOSpace(pIOSpace), m_nAddress(nAddress), m_nChannel(nChannel)
@@ -69,4 +70,11 @@ int32_t CSMBusICCommandSet::WriteBlock(uint8_t bCommand, int32_t nCount, const u
     CSMBusIOSpace* pSMBus = pController(m_pIOSpace);
     if (!pSMBus || !pBuffer) return -1;
     return pSMBus->SMBusBlockWrite(m_nChannel, m_nAddress, bCommand, pBuffer, nCount);
+}
+
+std::string CSMBusICCommandSet::strLastFailure() const
+{
+    const CSMBusIOSpace* pSMBus = pController(m_pIOSpace);
+    if (!pSMBus || pSMBus->eLastFailure() == ESMBusFailure::None) return std::string();
+    return pSMBus->strLastFailure(m_nAddress);
 }

@@ -3,6 +3,7 @@
 // CSMBusICCommandSet reaches a chip on the SMBus through the locked transactions of its
 // controller, bound to one (controller, channel, address).
 #include <cstdint>
+#include <string>
 
 class CIOSpace;
 
@@ -20,6 +21,10 @@ public:
     virtual uint32_t WriteWord(uint8_t bCommand, uint16_t wValue);
     virtual uint32_t WriteDword(uint8_t bCommand, uint32_t dwValue);
     virtual int32_t WriteBlock(uint8_t bCommand, int32_t nCount, const uint8_t* pBuffer);
+
+    // Why the last operation failed, in words ("the controller timed out"); empty when it did
+    // not fail or the command set cannot tell.
+    virtual std::string strLastFailure() const;
 };
 
 class CSMBusICCommandSet : public CICCommandSet {
@@ -36,6 +41,8 @@ public:
     // Sends bits 8 to 15 first, then bits 0 to 7.
     uint32_t WriteWord(uint8_t bCommand, uint16_t wValue) override;
     int32_t WriteBlock(uint8_t bCommand, int32_t nCount, const uint8_t* pBuffer) override;
+    // The controller's cause of the last transaction this thread ran on it.
+    std::string strLastFailure() const override;
 
     CIOSpace* m_pIOSpace;
     uint8_t m_nAddress;

@@ -15,6 +15,8 @@ class Intel_5000X_SMBusIOSpace : public CSMBusIOSpace {
 public:
     static constexpr uint32_t ABSENT = 0xFFFFFFFF;
     static constexpr int32_t WAIT_LIMIT_MS = 2000;
+    // Byte reads and writes of the SPD EEPROMs, nothing else.
+    static constexpr uint32_t FUNCTIONS = SMBUS_FUNC_BYTE_DATA;
 
     Intel_5000X_SMBusIOSpace(uint8_t bBus, uint8_t bDevice, uint8_t bFunction, uint32_t dwStatusReg,
                              uint32_t dwCommandReg);
@@ -35,10 +37,10 @@ private:
     uint16_t wReadStatus();
     uint32_t dwReadCommand();
     void vWriteCommand(uint32_t dwValue);
-    // Sleeps 10 ms at a time while fnWait(status) holds: false when the wait limit runs out.
-    template <typename FnWait>
-    bool bWaitWhile(FnWait fnWait, uint16_t& wStatus);
-    // Writes the command word, starts it and waits for its end: false on an exhausted wait,
-    // else true with the final status.
+    // Waits while the controller is busy, polling every 10 ms: false when the wait limit runs
+    // out. wStatus is the status read last.
+    bool bWaitNotBusy(uint16_t& wStatus);
+    // Writes the command word, starts it and waits for its end: false on an exhausted wait
+    // (with the cause recorded), else true with the final status.
     bool bRun(uint32_t dwCommand, bool bWrite, uint16_t& wStatus);
 };

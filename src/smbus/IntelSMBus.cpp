@@ -1,8 +1,13 @@
 #include "smbus/IntelSMBus.h"
 
 #include "platform/Clock.h"
+#include "smbus/SMBusIntelStatus.h"
+#include "smbus/SMBusWaits.h"
 
 namespace {
+
+using namespace smbus::intel_status;
+using smbus::EPoll;
 
 // Registers, from the controller's base.
 constexpr uint32_t REG_STATUS = 0x00;
@@ -14,14 +19,11 @@ constexpr uint32_t REG_DATA1 = 0x06;
 constexpr uint32_t REG_BLOCK_DATA = 0x07;
 constexpr uint32_t REG_AUX_CONTROL = 0x0D;
 
-// Status bits (written back as 1 to clear them).
-constexpr uint8_t STATUS_BUSY = 0x01;
-constexpr uint8_t STATUS_ANY = 0x1F;          // busy, completion, device error, collision, failed
-constexpr uint8_t STATUS_DONE_ERRORS = 0x1E;  // completion, device error, collision, failed
-constexpr uint8_t STATUS_ERRORS = 0x1C;       // device error, collision, failed
-constexpr uint8_t STATUS_BYTE_DONE = 0x80;
-constexpr uint8_t STATUS_FIRST_BYTE_MASK = 0x9F;
-constexpr uint8_t STATUS_RELEASE_MASK = 0x9E;
+// Status bits (written back as 1 to clear them; the bits themselves in SMBusIntelStatus.h).
+constexpr uint8_t STATUS_ANY = HOST_BUSY | INTR | ERRORS;
+constexpr uint8_t STATUS_DONE_ERRORS = INTR | ERRORS;
+constexpr uint8_t STATUS_FIRST_BYTE_MASK = STATUS_ANY | BYTE_DONE;
+constexpr uint8_t STATUS_RELEASE_MASK = STATUS_DONE_ERRORS | BYTE_DONE;
 
 // Control values.
 constexpr uint8_t CONTROL_KILL = 0x02;
@@ -39,14 +41,38 @@ constexpr int32_t MAX_BLOCK = 32;
 constexpr uint32_t START_WAIT_MS = 5;
 constexpr uint32_t POLL_WAIT_MS = 1;
 
+// The four waits of the protocol, each with its own loop: before a byte or word read the
+// host must be free within the budget's polls, sleeping only while it is busy; after the
+// start of one the first poll is free and the budget counts the polls after it; a write's
+// completion and every byte of a block sleep after each poll.
+constexpr EPoll IDLE_WAIT = EPoll::SleepWhileWaiting;
+constexpr EPoll READ_COMPLETION_WAIT = EPoll::LookFirstCountFirst;
+constexpr EPoll WRITE_COMPLETION_WAIT = EPoll::SleepAfterEach;
+constexpr EPoll BYTE_DONE_WAIT = EPoll::SleepAfterEach;
+
 uint8_t bReadAddress(uint8_t nAddress) { return uint8_t((nAddress << 1) | 1); }
 uint8_t bWriteAddress(uint8_t nAddress) { return uint8_t(nAddress << 1); }
 
+// The waits of a controller: its status register, the budget, 1 ms between polls.
+auto Waits(CSMBusIOSpace& controller, int32_t nBudget)
+{
+    return smbus::CStatusWaits([&controller] { return uint32_t(controller.ReadByte(REG_STATUS)); }, nBudget,
+                               POLL_WAIT_MS);
+}
+
+// A status bit that stays set before the first byte of a block: the host is busy, or it
+// holds a status it does not give up.
+ESMBusFailure eStuckStatus(uint8_t bStatus)
+{
+    return (bStatus & HOST_BUSY) ? ESMBusFailure::Busy : eEndedEarly(bStatus);
+}
+
 }  // namespace
 
-Intel_ICH1_SMBusIOSpace::Intel_ICH1_SMBusIOSpace(uint16_t wBase) : CSMBusIOSpace(wBase, POLL_BUDGET) {}
+Intel_ICH1_SMBusIOSpace::Intel_ICH1_SMBusIOSpace(uint16_t wBase) : CSMBusIOSpace(wBase, POLL_BUDGET, FUNCTIONS) {}
 
-Intel_ICH1_SMBusIOSpace::Intel_ICH1_SMBusIOSpace(uint16_t wBase, int32_t nTimeout) : CSMBusIOSpace(wBase, nTimeout)
+Intel_ICH1_SMBusIOSpace::Intel_ICH1_SMBusIOSpace(uint16_t wBase, int32_t nTimeout)
+    : CSMBusIOSpace(wBase, nTimeout, FUNCTIONS)
 {
 }
 
@@ -81,20 +107,15 @@ uint32_t Intel_ICH1_SMBusIOSpace::dwReadData(uint8_t nAddress, uint8_t bCommand,
         ReadByte(REG_ADDRESS);
         ReadByte(REG_COMMAND);
         ReadByte(REG_CONTROL);
-        uint8_t bStatus = ReadByte(REG_STATUS) & STATUS_ANY;
-        if (bStatus)
-            WriteByte(REG_STATUS, bStatus);
+        uint8_t bLeft = ReadByte(REG_STATUS) & STATUS_ANY;
+        if (bLeft)
+            WriteByte(REG_STATUS, bLeft);
     }
     // Idle: a status without host busy within the budget's polls.
-    int32_t nLeft = nBudget;
-    uint8_t bStatus;
-    do {
-        bStatus = ReadByte(REG_STATUS);
-        if (bStatus & STATUS_BUSY)
-            platform::Sleep(POLL_WAIT_MS);
-        if (--nLeft < 0)
-            return 0;
-    } while (bStatus & STATUS_BUSY);
+    auto idle = Waits(*this, nBudget);
+    if (!idle.bHostFree(HOST_BUSY, IDLE_WAIT))
+        return dwFail(ESMBusFailure::Busy);
+    uint8_t bStatus = uint8_t(idle.dwStatus());
     if (bStatus & STATUS_DONE_ERRORS)
         WriteByte(REG_STATUS, bStatus);
 
@@ -105,34 +126,19 @@ uint32_t Intel_ICH1_SMBusIOSpace::dwReadData(uint8_t nAddress, uint8_t bCommand,
                                  : uint8_t((bControl & CONTROL_KEEP_BYTE) | CONTROL_BYTE_DATA | CONTROL_START));
 
     platform::Sleep(START_WAIT_MS);
-    nLeft = nBudget;
-    bStatus = ReadByte(REG_STATUS);
-    while (bStatus & STATUS_BUSY) {
-        platform::Sleep(POLL_WAIT_MS);
-        bStatus = ReadByte(REG_STATUS);
-        if (--nLeft < 0)
-            return 0;
-    }
+    auto completion = Waits(*this, nBudget);
+    if (!completion.bCompletion(HOST_BUSY, READ_COMPLETION_WAIT))
+        return dwFail(ESMBusFailure::TimedOut);
+    bStatus = uint8_t(completion.dwStatus());
     // A transaction that lost the bus or was failed has no data either: the data registers
     // still hold whatever the last good transaction left.
-    if (bStatus & STATUS_ERRORS)
-        return 0;
+    if (bStatus & ERRORS)
+        return dwFail(eFailure(bStatus));
     bData0 = ReadByte(REG_DATA0);
     uint8_t bSecond = ReadByte(REG_DATA1);
     if (bWord)
         bData1 = bSecond;
     return 1;
-}
-
-bool Intel_ICH1_SMBusIOSpace::bWaitNotBusy(int32_t nBudget, uint8_t& bStatus)
-{
-    do {
-        bStatus = ReadByte(REG_STATUS);
-        platform::Sleep(POLL_WAIT_MS);
-        if (--nBudget < 0)
-            return false;
-    } while (bStatus & STATUS_BUSY);
-    return true;
 }
 
 uint32_t Intel_ICH1_SMBusIOSpace::dwWriteData(uint8_t nAddress, uint8_t bCommand, bool bWord, uint8_t bData0,
@@ -145,28 +151,32 @@ uint32_t Intel_ICH1_SMBusIOSpace::dwWriteData(uint8_t nAddress, uint8_t bCommand
         WriteByte(REG_DATA1, bData1);
     ReadByte(REG_CONTROL);
     WriteByte(REG_CONTROL, bWord ? CONTROL_WORD_DATA : CONTROL_BYTE_DATA);
-    uint8_t bStatus = ReadByte(REG_STATUS);
-    if (bStatus & STATUS_ANY) {
-        WriteByte(REG_STATUS, bStatus);
-        ReadByte(REG_STATUS);
+    uint8_t bBefore = ReadByte(REG_STATUS);
+    if (bBefore & STATUS_ANY) {
+        WriteByte(REG_STATUS, bBefore);
+        bBefore = ReadByte(REG_STATUS);
     }
     WriteByte(REG_CONTROL, uint8_t(ReadByte(REG_CONTROL) | CONTROL_START));
-    uint8_t bEnd = 0;
-    if (!bWaitNotBusy(nBudget, bEnd))
-        return 0;
-    bStatus = ReadByte(REG_STATUS);
+    // A host still busy with something else takes no start: the wait then runs out on it.
+    auto completion = Waits(*this, nBudget);
+    if (!completion.bCompletion(HOST_BUSY, WRITE_COMPLETION_WAIT))
+        return dwFail((bBefore & HOST_BUSY) ? ESMBusFailure::Busy : ESMBusFailure::TimedOut);
+    const uint8_t bEnd = uint8_t(completion.dwStatus());
+    uint8_t bStatus = ReadByte(REG_STATUS);
     if (bStatus & STATUS_ANY) {
         WriteByte(REG_STATUS, bStatus);
         ReadByte(REG_STATUS);
     }
     // A write the device refused (or that lost the bus) did not happen: it is cleared like
     // any other status, and reported.
-    return ((bEnd | bStatus) & STATUS_ERRORS) ? 0 : 1;
+    if ((bEnd | bStatus) & ERRORS)
+        return dwFail(eFailure(bEnd | bStatus));
+    return 1;
 }
 
 void Intel_ICH1_SMBusIOSpace::vEndUnfinishedTransfer()
 {
-    if (!(ReadByte(REG_STATUS) & STATUS_BUSY))
+    if (!(ReadByte(REG_STATUS) & HOST_BUSY))
         return;
     WriteByte(REG_CONTROL, CONTROL_KILL);
     WriteByte(REG_CONTROL, 0);
@@ -186,24 +196,28 @@ int32_t Intel_ICH1_SMBusIOSpace::nBlockReadBytes(uint8_t nAddress, uint8_t bComm
         if (bStatus & bMask) {
             WriteByte(REG_STATUS, bStatus);
             bStatus = ReadByte(REG_STATUS);
-            if ((bStatus & bMask) || i > 1)
+            if (bStatus & bMask) {
+                vSetFailure(eStuckStatus(bStatus));
                 break;
+            }
+            if (i > 1) {  // the host ended the block, or failed it, after the last byte
+                vSetFailure(eEndedEarly(bStatus));
+                break;
+            }
         }
         if (i == 1)
             WriteByte(REG_CONTROL, uint8_t(ReadByte(REG_CONTROL) | CONTROL_START));
-        // Byte done: poll, 1 ms, budget; until the byte-done bit shows.
-        int32_t nLeft = m_nTimeout;
-        bool bTimedOut = false;
-        do {
-            bStatus = ReadByte(REG_STATUS);
-            platform::Sleep(POLL_WAIT_MS);
-            if (--nLeft < 0) {
-                bTimedOut = true;
-                break;
-            }
-        } while (!(bStatus & STATUS_BYTE_DONE));
-        if (bTimedOut || (bStopOnError && (bStatus & STATUS_ERRORS)))
+        auto byteDone = Waits(*this, m_nTimeout);
+        const bool bDone = byteDone.bByteDone(BYTE_DONE, BYTE_DONE_WAIT);
+        bStatus = uint8_t(byteDone.dwStatus());
+        if (!bDone) {
+            vSetFailure(eTimedOut(bStatus));
             break;
+        }
+        if (bStopOnError && (bStatus & ERRORS)) {
+            vSetFailure(eFailure(bStatus));
+            break;
+        }
         if (i == 1) {
             nCount = ReadByte(REG_DATA0);
             if (nCount > MAX_BLOCK)
@@ -222,7 +236,7 @@ int32_t Intel_ICH1_SMBusIOSpace::nBlockReadBytes(uint8_t nAddress, uint8_t bComm
 int32_t Intel_ICH1_SMBusIOSpace::HostBlockRead(uint8_t nAddress, uint8_t bCommand, uint8_t* pBuffer)
 {
     if (!pBuffer)
-        return 0;
+        return nFail(ESMBusFailure::NotSupported);
     return nBlockReadBytes(nAddress, bCommand, pBuffer, false);
 }
 
@@ -249,6 +263,7 @@ int32_t Intel_ICH1_SMBusIOSpace::nBlockWriteBytes(uint8_t nAddress, uint8_t bCom
             bStatus = ReadByte(REG_STATUS);
             bLastStatus = bStatus;
             if ((bStatus & bMask) || i > 1) {
+                vSetFailure((bStatus & bMask) ? eStuckStatus(bStatus) : eEndedEarly(bStatus));
                 bEarly = true;
                 break;
             }
@@ -257,18 +272,12 @@ int32_t Intel_ICH1_SMBusIOSpace::nBlockWriteBytes(uint8_t nAddress, uint8_t bCom
             WriteByte(REG_CONTROL, uint8_t(ReadByte(REG_CONTROL) | CONTROL_START));
         if (nCount == 1)
             break;
-        int32_t nLeft = m_nTimeout;
-        bool bTimedOut = false;
-        do {
-            bStatus = ReadByte(REG_STATUS);
-            platform::Sleep(POLL_WAIT_MS);
-            if (--nLeft < 0) {
-                bTimedOut = true;
-                break;
-            }
-        } while (!(bStatus & STATUS_BYTE_DONE));
+        auto byteDone = Waits(*this, m_nTimeout);
+        const bool bDone = byteDone.bByteDone(BYTE_DONE, BYTE_DONE_WAIT);
+        bStatus = uint8_t(byteDone.dwStatus());
         bLastStatus = bStatus;
-        if (bTimedOut || (bStopOnError && (bStatus & STATUS_ERRORS))) {
+        if (!bDone || (bStopOnError && (bStatus & ERRORS))) {
+            vSetFailure(bDone ? eFailure(bStatus) : eTimedOut(bStatus));
             bEarly = true;
             break;
         }
@@ -280,10 +289,18 @@ int32_t Intel_ICH1_SMBusIOSpace::nBlockWriteBytes(uint8_t nAddress, uint8_t bCom
     }
     if (!bEarly) {
         // The last byte is still on the wire: the next transaction must not start over it.
-        uint8_t bStatus = 0;
-        if (!bWaitNotBusy(m_nTimeout, bStatus))
+        auto completion = Waits(*this, m_nTimeout);
+        if (!completion.bCompletion(HOST_BUSY, WRITE_COMPLETION_WAIT)) {
+            vSetFailure(ESMBusFailure::TimedOut);
             bEarly = true;
-        bLastStatus = bStatus;
+        }
+        bLastStatus = uint8_t(completion.dwStatus());
+        // A block that ends in an error was not taken whole: at least its last byte was
+        // refused, and the write is not reported as complete.
+        if (!bEarly && (bLastStatus & ERRORS)) {
+            vSetFailure(eFailure(bLastStatus));
+            --nDone;
+        }
     }
     return nDone;
 }
@@ -293,7 +310,7 @@ int32_t Intel_ICH1_SMBusIOSpace::HostBlockWrite(uint8_t nAddress, uint8_t bComma
 {
     // The count goes to the device in one byte and the controller moves at most 32.
     if (!pBuffer || nCount < 1 || nCount > MAX_BLOCK)
-        return 0;
+        return nFail(ESMBusFailure::NotSupported);
     bool bEarly = false;
     uint8_t bLastStatus = 0;
     int32_t nDone = nBlockWriteBytes(nAddress, bCommand, pBuffer, nCount, false, bEarly, bLastStatus);
@@ -327,7 +344,7 @@ uint32_t Intel_ICH4_SMBusIOSpace::HostWriteWord(uint8_t nAddress, uint8_t bComma
 int32_t Intel_ICH4_SMBusIOSpace::HostBlockRead(uint8_t nAddress, uint8_t bCommand, uint8_t* pBuffer)
 {
     if (!pBuffer)
-        return 0;
+        return nFail(ESMBusFailure::NotSupported);
     ReadByte(REG_STATUS);
     uint8_t bAux = ReadByte(REG_AUX_CONTROL);
     WriteByte(REG_AUX_CONTROL, uint8_t(bAux & ~AUX_BLOCK_BUFFER));
@@ -341,7 +358,7 @@ int32_t Intel_ICH4_SMBusIOSpace::HostBlockWrite(uint8_t nAddress, uint8_t bComma
                                                 int32_t nCount)
 {
     if (!pBuffer || nCount < 1 || nCount > MAX_BLOCK)
-        return 0;
+        return nFail(ESMBusFailure::NotSupported);
     uint8_t bAux = ReadByte(REG_AUX_CONTROL);
     WriteByte(REG_AUX_CONTROL, uint8_t(bAux & ~AUX_BLOCK_BUFFER));
     bool bEarly = false;

@@ -11,6 +11,9 @@
 class Intel_ICH1_SMBusIOSpace : public CSMBusIOSpace {
 public:
     static constexpr int32_t POLL_BUDGET = 100;
+    // Byte, word and block transfers; the blocks byte by byte with the byte-done hand-shake.
+    static constexpr uint32_t FUNCTIONS =
+        SMBUS_FUNC_BYTE_DATA | SMBUS_FUNC_WORD_DATA | SMBUS_FUNC_BLOCK_DATA | SMBUS_FUNC_BLOCK_BY_BYTES;
 
     explicit Intel_ICH1_SMBusIOSpace(uint16_t wBase);
 
@@ -35,14 +38,11 @@ protected:
     int32_t nBlockReadBytes(uint8_t nAddress, uint8_t bCommand, uint8_t* pBuffer, bool bStopOnError);
 
     // The byte-by-byte block write: bytes handed over after the first (the first is loaded
-    // before the start). bEarly tells whether it stopped before the end, bLastStatus is the
-    // status it last read.
+    // before the start), one less when the block ended with an error. bEarly tells whether it
+    // stopped before the end, bLastStatus is the status it last read.
     int32_t nBlockWriteBytes(uint8_t nAddress, uint8_t bCommand, const uint8_t* pBuffer, int32_t nCount,
                              bool bStopOnError, bool& bEarly, uint8_t& bLastStatus);
 
-    // Waits while the host is busy (poll, 1 ms, budget): false on time-out. bStatus is the
-    // last status read.
-    bool bWaitNotBusy(int32_t nBudget, uint8_t& bStatus);
     // A block transfer that ends before the host finished it (no last byte signalled, a
     // time-out, an error) would leave the host holding the bus; it is killed and its status
     // cleared so that the next transaction finds the controller idle.

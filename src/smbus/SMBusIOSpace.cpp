@@ -16,6 +16,7 @@ public:
     CTransaction(CSMBusIOSpace& space, uint8_t nChannel) : m_Space(space)
     {
         platform::WaitForSingleObject(m_Space.m_hMutex, platform::INFINITE);
+        m_Space.vBeginTransaction();
         m_Space.SelectChannel(nChannel);
     }
     ~CTransaction()
@@ -30,7 +31,11 @@ private:
     CSMBusIOSpace& m_Space;
 };
 
-CSMBusIOSpace::CSMBusIOSpace(uint16_t wBase, int32_t nTimeout) : CPortIOSpace(wBase, NO_SIZE_BOUND), m_nTimeout(nTimeout)
+CSMBusIOSpace::CSMBusIOSpace(uint16_t wBase, int32_t nTimeout, uint32_t dwFunctions)
+    : CPortIOSpace(wBase, NO_SIZE_BOUND),
+      m_nTimeout(nTimeout),
+      m_dwFunctions(dwFunctions),
+      m_qwSerial(smbus::qwNewControllerSerial())
 {
     m_dwType = IOSPACE_SMBUS_PORTS;
     m_hMutex = platform::CreateMutexA(false, SMBUS_CONTROLLER_MUTEX);
@@ -38,6 +43,7 @@ CSMBusIOSpace::CSMBusIOSpace(uint16_t wBase, int32_t nTimeout) : CPortIOSpace(wB
 
 CSMBusIOSpace::~CSMBusIOSpace()
 {
+    smbus::vForgetController(m_qwSerial);
     if (m_hMutex) {
         platform::ReleaseMutex(m_hMutex);  // fails harmlessly when this thread does not own it
         platform::CloseHandle(m_hMutex);
@@ -79,12 +85,51 @@ uint32_t CSMBusIOSpace::Execute(CIORequest* pRequest)
     }
 }
 
-uint32_t CSMBusIOSpace::HostReadByte(uint8_t, uint8_t, uint8_t&) { return 0; }
-uint32_t CSMBusIOSpace::HostReadWord(uint8_t, uint8_t, uint8_t&, uint8_t&) { return 0; }
-int32_t CSMBusIOSpace::HostBlockRead(uint8_t, uint8_t, uint8_t*) { return -1; }
-uint32_t CSMBusIOSpace::HostWriteByte(uint8_t, uint8_t, uint8_t) { return 0; }
-uint32_t CSMBusIOSpace::HostWriteWord(uint8_t, uint8_t, uint8_t, uint8_t) { return 0; }
-int32_t CSMBusIOSpace::HostBlockWrite(uint8_t, uint8_t, const uint8_t*, int32_t) { return -1; }
+uint32_t CSMBusIOSpace::HostReadByte(uint8_t, uint8_t, uint8_t&) { return dwFail(ESMBusFailure::NotSupported); }
+uint32_t CSMBusIOSpace::HostReadWord(uint8_t, uint8_t, uint8_t&, uint8_t&)
+{
+    return dwFail(ESMBusFailure::NotSupported);
+}
+int32_t CSMBusIOSpace::HostBlockRead(uint8_t, uint8_t, uint8_t*) { return nFail(ESMBusFailure::NotSupported, -1); }
+uint32_t CSMBusIOSpace::HostWriteByte(uint8_t, uint8_t, uint8_t) { return dwFail(ESMBusFailure::NotSupported); }
+uint32_t CSMBusIOSpace::HostWriteWord(uint8_t, uint8_t, uint8_t, uint8_t)
+{
+    return dwFail(ESMBusFailure::NotSupported);
+}
+int32_t CSMBusIOSpace::HostBlockWrite(uint8_t, uint8_t, const uint8_t*, int32_t)
+{
+    return nFail(ESMBusFailure::NotSupported, -1);
+}
+
+ESMBusFailure CSMBusIOSpace::eLastFailure() const { return smbus::eLastFailure(m_qwSerial); }
+
+std::string CSMBusIOSpace::strLastFailure(uint8_t nAddress) const
+{
+    return strSMBusFailure(eLastFailure(), nAddress);
+}
+
+void CSMBusIOSpace::vSetFailure(ESMBusFailure eFailure) const { smbus::vSetLastFailure(m_qwSerial, eFailure); }
+
+uint32_t CSMBusIOSpace::dwFail(ESMBusFailure eFailure) const
+{
+    vSetFailure(eFailure);
+    return 0;
+}
+
+int32_t CSMBusIOSpace::nFail(ESMBusFailure eFailure, int32_t nResult) const
+{
+    vSetFailure(eFailure);
+    return nResult;
+}
+
+void CSMBusIOSpace::vBeginTransaction() const { vSetFailure(ESMBusFailure::None); }
+
+uint32_t CSMBusIOSpace::dwEndTransaction(uint32_t dwResult) const
+{
+    if (!dwResult && eLastFailure() == ESMBusFailure::None)
+        vSetFailure(ESMBusFailure::BusError);
+    return dwResult;
+}
 
 uint32_t CSMBusIOSpace::SelectChannel(uint8_t nChannel) { return kit::MachineFacts().bSelectSMBusChannel(nChannel); }
 
@@ -96,7 +141,7 @@ uint32_t CSMBusIOSpace::SMBusReadByte(uint8_t nChannel, uint8_t nAddress, uint8_
 {
     CTransaction transaction(*this, nChannel);
     kit::CTransactionWrites mechanics;
-    return HostReadByte(nAddress, bCommand, bValue);
+    return dwEndTransaction(HostReadByte(nAddress, bCommand, bValue));
 }
 
 uint32_t CSMBusIOSpace::SMBusReadWord(uint8_t nChannel, uint8_t nAddress, uint8_t bCommand, uint8_t& bData0,
@@ -104,7 +149,7 @@ uint32_t CSMBusIOSpace::SMBusReadWord(uint8_t nChannel, uint8_t nAddress, uint8_
 {
     CTransaction transaction(*this, nChannel);
     kit::CTransactionWrites mechanics;
-    return HostReadWord(nAddress, bCommand, bData0, bData1);
+    return dwEndTransaction(HostReadWord(nAddress, bCommand, bData0, bData1));
 }
 
 int32_t CSMBusIOSpace::SMBusBlockRead(uint8_t nChannel, uint8_t nAddress, uint8_t bCommand, uint8_t* pBuffer)
@@ -122,7 +167,7 @@ uint32_t CSMBusIOSpace::SMBusWriteByte(uint8_t nChannel, uint8_t nAddress, uint8
     uint32_t dwResult;
     {
         kit::CTransactionWrites mechanics;
-        dwResult = HostWriteByte(nAddress, bCommand, bValue);
+        dwResult = dwEndTransaction(HostWriteByte(nAddress, bCommand, bValue));
     }
     if (kit::bListWrites())
         kit::vTraceWrite(kit::strSMBusByteWriteLine(strTraceName(), nAddress, bCommand, bValue), dwResult != 0);
@@ -136,7 +181,7 @@ uint32_t CSMBusIOSpace::SMBusWriteWord(uint8_t nChannel, uint8_t nAddress, uint8
     uint32_t dwResult;
     {
         kit::CTransactionWrites mechanics;
-        dwResult = HostWriteWord(nAddress, bCommand, bData0, bData1);
+        dwResult = dwEndTransaction(HostWriteWord(nAddress, bCommand, bData0, bData1));
     }
     if (kit::bListWrites())
         kit::vTraceWrite(kit::strSMBusWordWriteLine(strTraceName(), nAddress, bCommand, bData0, bData1), dwResult != 0);

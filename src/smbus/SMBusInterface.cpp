@@ -1,5 +1,7 @@
 #include "smbus/SMBusInterface.h"
 
+#include <cstdio>
+
 #include "discovery/PCIDevice.h"
 #include "discovery/PCIInterface.h"
 #include "kit/IOSpace.h"
@@ -130,12 +132,19 @@ CSMBusDevice* CSMBusInterface::ProbeDevice(uint8_t nChannel, uint8_t nAddress)
 {
     ORVEXSDK* pKit = ORVEXSDK::Instance();
     CSMBusIOSpace* pAnswering = nullptr;
+    ESMBusFailure eFailure = ESMBusFailure::NoAnswer;
     for (CTListItem<CIOSpace>* pItem = pKit->m_pIOSpaceList->m_pHead; pItem && !pAnswering; pItem = pItem->m_pNext) {
         if (!bIsController(pItem->m_pObject)) continue;
         CSMBusIOSpace* pController = static_cast<CSMBusIOSpace*>(pItem->m_pObject);
         uint8_t bByte = 0;
-        if (pController->SMBusReadByte(nChannel, nAddress, 0, bByte)) pAnswering = pController;
+        if (pController->SMBusReadByte(nChannel, nAddress, 0, bByte)) {
+            pAnswering = pController;
+        } else if (const ESMBusFailure eCause = pController->eLastFailure();
+                   eCause != ESMBusFailure::None && eCause != ESMBusFailure::NoAnswer) {
+            eFailure = eCause;  // a controller that knows more than "nobody answered"
+        }
     }
+    m_ProbeFailures[nAddress & 0x7F] = pAnswering ? ESMBusFailure::None : eFailure;
     if (!pAnswering) return nullptr;
     if (CSMBusDevice* pKnown = FindKnownDevice(nChannel, nAddress)) return pKnown;
     CSMBusDevice* pDevice = new CSMBusDevice(pAnswering, nChannel, nAddress);
@@ -168,6 +177,26 @@ void CSMBusInterface::Scan()
             }
         }
     }
+}
+
+ESMBusFailure CSMBusInterface::eProbeFailure(uint8_t nAddress) const { return m_ProbeFailures[nAddress & 0x7F]; }
+
+std::string CSMBusInterface::strProbeFailure(uint8_t nAddress) const
+{
+    const ESMBusFailure eFailure = eProbeFailure(nAddress);
+    if (eFailure == ESMBusFailure::None || eFailure == ESMBusFailure::NoAnswer)
+        return strSMBusFailure(ESMBusFailure::NoAnswer, nAddress);
+    char sz[32];
+    std::snprintf(sz, sizeof sz, "the probe of 0x%02x failed: ", nAddress);
+    return sz + strSMBusFailure(eFailure, nAddress);
+}
+
+std::string strSMBusNotFound(uint8_t nAddress)
+{
+    const CSMBusInterface* pSMBus = ORVEXSDK::Instance()->m_pSMBusInterface;
+    if (!pSMBus) return strSMBusFailure(ESMBusFailure::NoAnswer, nAddress);
+    if (!pSMBus->m_strRefusal.empty()) return pSMBus->m_strRefusal;
+    return pSMBus->strProbeFailure(nAddress);
 }
 
 std::string strSMBusRefusal()

@@ -3,8 +3,12 @@
 // scan listed and creates the matching controller object, adds the FB-DIMM SPD controllers
 // of the Intel 5000-series chipsets, recognises the board whose SMBus is split in two by a
 // multiplexer on a GPIO pin of the ICH7, and turns answering addresses into SMBus devices.
+#include <array>
+#include <atomic>
 #include <cstdint>
 #include <string>
+
+#include "smbus/SMBusFailure.h"
 
 #include "kit/Interface.h"
 #include "platform/NamedMutex.h"
@@ -53,6 +57,12 @@ public:
     CSMBusDevice* FindSMBusDevice(uint8_t nAddress);
     CSMBusDevice* ProbeDevice(uint8_t nChannel, uint8_t nAddress);
     CSMBusDevice* FindKnownDevice(uint8_t nChannel, uint8_t nAddress);
+    // Why the last probe of that address found no device: no answer, unless a controller
+    // told of something else (a time-out, a collision, a busy host); None when it answered.
+    ESMBusFailure eProbeFailure(uint8_t nAddress) const;
+    // In words for a message: "no device answers at 0x69", "the probe of 0x69 failed: the
+    // controller timed out".
+    std::string strProbeFailure(uint8_t nAddress) const;
 
     platform::HMUTEX m_hSwitchMutex;
     CPortIOSpace* m_pGPIOSpace;  // owned by the kit's I/O space list
@@ -62,8 +72,14 @@ public:
     uint8_t m_nChannelCount;
     // Why detection left a controller alone (the kernel drives it); empty otherwise.
     std::string m_strRefusal;
+
+private:
+    std::array<std::atomic<ESMBusFailure>, 128> m_ProbeFailures{};
 };
 
 // Why the kit has no SMBus controller to drive ("" when nothing refused one): a kernel
 // driver that owns the controller, named with its module.
 std::string strSMBusRefusal();
+
+// Why nothing was found at the address: the kernel's refusal, else the probe's failure.
+std::string strSMBusNotFound(uint8_t nAddress);

@@ -1,7 +1,7 @@
 #include "smbus/SiSSMBus.h"
 
 #include "platform/Clock.h"
-#include "smbus/SMBusPolling.h"
+#include "smbus/SMBusWaits.h"
 
 namespace {
 
@@ -16,8 +16,11 @@ enum : uint8_t {
 };
 
 enum : uint8_t {
-    STATUS_ERRORS = 0x06,     // bits 1 and 2
+    STATUS_DEVICE_ERROR = 0x02,  // the device did not answer
+    STATUS_COLLISION = 0x04,
+    STATUS_ERRORS = STATUS_DEVICE_ERROR | STATUS_COLLISION,
     STATUS_COMPLETION = 0x08,
+    STATUS_OUTCOME = STATUS_ERRORS | STATUS_COMPLETION,
     STATUS_CHUNK = 0x10,
     STATUS_CLEARABLE = 0x1E,
     CONTROL_RUNNING = 0x03,
@@ -31,16 +34,33 @@ enum : uint8_t {
 constexpr uint32_t POLL_MS = 10;
 constexpr uint32_t BLOCK_READ_FIRST_WAIT_MS = 50;
 
+// What the error bits say: a device error is an address nobody acknowledged.
+ESMBusFailure eFailure(uint32_t dwStatus)
+{
+    if (dwStatus & STATUS_COLLISION)
+        return ESMBusFailure::Collision;
+    if (dwStatus & STATUS_DEVICE_ERROR)
+        return ESMBusFailure::NoAnswer;
+    return ESMBusFailure::None;
+}
+
 }  // namespace
 
-SiS_SMBusIOSpace::SiS_SMBusIOSpace(uint16_t wBase) : CSMBusIOSpace(wBase, POLL_BUDGET) {}
+SiS_SMBusIOSpace::SiS_SMBusIOSpace(uint16_t wBase) : CSMBusIOSpace(wBase, POLL_BUDGET, FUNCTIONS) {}
+
+auto SiS_SMBusIOSpace::Waits()
+{
+    return smbus::CStatusWaits([this] { return uint32_t(ReadByte(REG_STATUS)); }, m_nTimeout, POLL_MS);
+}
 
 bool SiS_SMBusIOSpace::bStart(uint8_t bStartCode)
 {
     if (ReadByte(REG_CONTROL) & CONTROL_RUNNING) {
         WriteByte(REG_HOST_CONTROL, HOST_KILL);
-        if (ReadByte(REG_CONTROL) & CONTROL_RUNNING)
+        if (ReadByte(REG_CONTROL) & CONTROL_RUNNING) {
+            vSetFailure(ESMBusFailure::Busy);
             return false;
+        }
     }
     WriteByte(REG_CONTROL, CONTROL_PREPARE);
     WriteByte(REG_STATUS, ReadByte(REG_STATUS) & STATUS_CLEARABLE);
@@ -51,12 +71,15 @@ bool SiS_SMBusIOSpace::bStart(uint8_t bStartCode)
 bool SiS_SMBusIOSpace::bCompleteData()
 {
     platform::Sleep(POLL_MS);
-    uint32_t dwStatus = 0;
-    if (!smbus::bPollStatus([this] { return uint32_t(ReadByte(REG_STATUS)); },
-                            [](uint32_t s) { return (s & 0x0E) != 0; }, m_nTimeout, POLL_MS, dwStatus))
+    auto completion = Waits();
+    if (!completion.bAnyOf(STATUS_OUTCOME)) {
+        vSetFailure(ESMBusFailure::TimedOut);
         return false;
+    }
+    const uint32_t dwStatus = completion.dwStatus();
     if (dwStatus & STATUS_ERRORS) {
         WriteByte(REG_STATUS, 0);
+        vSetFailure(eFailure(dwStatus));
         return false;
     }
     WriteByte(REG_STATUS, uint8_t(dwStatus));
@@ -119,15 +142,16 @@ uint32_t SiS_SMBusIOSpace::HostWriteWord(uint8_t nAddress, uint8_t bCommand, uin
 
 bool SiS_SMBusIOSpace::bWaitChunk(uint8_t& bStatus)
 {
-    uint32_t dwStatus = 0;
-    bool bSeen = smbus::bPollStatus([this] { return uint32_t(ReadByte(REG_STATUS)); },
-                                    [](uint32_t s) { return (s & (STATUS_CHUNK | 0x0E)) != 0; }, m_nTimeout,
-                                    POLL_MS, dwStatus);
-    bStatus = uint8_t(dwStatus);
-    if (!bSeen)
+    auto chunk = Waits();
+    const bool bSeen = chunk.bAnyOf(STATUS_CHUNK | STATUS_OUTCOME);
+    bStatus = uint8_t(chunk.dwStatus());
+    if (!bSeen) {
+        vSetFailure(ESMBusFailure::TimedOut);
         return false;
+    }
     if (bStatus & STATUS_ERRORS) {
         WriteByte(REG_STATUS, 0);
+        vSetFailure(eFailure(bStatus));
         return false;
     }
     return true;
@@ -166,7 +190,7 @@ int32_t SiS_SMBusIOSpace::HostBlockWrite(uint8_t nAddress, uint8_t bCommand, con
     // The count register and the device take at most 32 bytes; nothing is started for a
     // block that is empty or longer.
     if (nCount <= 0 || nCount > MAX_BLOCK || !pBuffer)
-        return 0;
+        return nFail(ESMBusFailure::NotSupported);
     WriteByte(REG_ADDRESS, uint8_t(nAddress << 1));
     WriteByte(REG_COMMAND, bCommand);
     WriteByte(REG_COUNT, uint8_t(nCount));
@@ -190,7 +214,7 @@ int32_t SiS_SMBusIOSpace::HostBlockWrite(uint8_t nAddress, uint8_t bCommand, con
             // the block counts as ended without its last chunk.
             if (nAfterLast++ >= m_nTimeout) {
                 WriteByte(REG_HOST_CONTROL, HOST_KILL);
-                return nHanded - nInFlight;
+                return nFail(ESMBusFailure::TimedOut, nHanded - nInFlight);
             }
             WriteByte(REG_STATUS, STATUS_CHUNK);
             continue;

@@ -13,6 +13,9 @@ public:
     static constexpr int32_t POLL_BUDGET = 200;
     static constexpr int32_t MAX_BLOCK = 32;
     static constexpr int32_t CHUNK = 8;
+    // Byte, word and block transfers; the blocks eight bytes at a time.
+    static constexpr uint32_t FUNCTIONS =
+        SMBUS_FUNC_BYTE_DATA | SMBUS_FUNC_WORD_DATA | SMBUS_FUNC_BLOCK_DATA | SMBUS_FUNC_BLOCK_CHUNKS;
 
     explicit SiS_SMBusIOSpace(uint16_t wBase);
 
@@ -24,10 +27,13 @@ public:
     int32_t HostBlockWrite(uint8_t nAddress, uint8_t bCommand, const uint8_t* pBuffer, int32_t nCount) override;
 
 private:
+    // The waits: the status register, the poll budget, 10 ms between polls.
+    auto Waits();
     // The end of the common start: kills a transfer still under way (false when it does not
     // stop), clears the status and writes the start code.
     bool bStart(uint8_t bStartCode);
-    // A byte or word transfer after its start: true when it completed without error.
+    // A byte or word transfer after its start: true when it completed without error. Each
+    // of these records the cause when it fails.
     bool bCompleteData();
     // Waits (10 ms between readings) for a chunk or the end of a block transfer: false on
     // time-out or error, with the status in bStatus.

@@ -11,6 +11,9 @@ class VIA_VT82_SMBusIOSpace : public CSMBusIOSpace {
 public:
     static constexpr int32_t POLL_BUDGET = 200;
     static constexpr int32_t MAX_BLOCK = 32;
+    // Byte, word and block transfers; the blocks whole through the 32-byte block buffer.
+    static constexpr uint32_t FUNCTIONS =
+        SMBUS_FUNC_BYTE_DATA | SMBUS_FUNC_WORD_DATA | SMBUS_FUNC_BLOCK_DATA | SMBUS_FUNC_BLOCK_BUFFER;
 
     explicit VIA_VT82_SMBusIOSpace(uint16_t wBase);
 
@@ -23,11 +26,12 @@ public:
     int32_t HostBlockWrite(uint8_t nAddress, uint8_t bCommand, const uint8_t* pBuffer, int32_t nCount) override;
 
 private:
-    // Clears whatever the status register holds.
-    void vClearStatus();
+    // Clears whatever the status register holds; returns what it held.
+    uint8_t bClearStatus();
     // Starts the transaction the registers describe and waits for the host to finish it:
-    // false on time-out or when it ended with device error, bus collision or failed.
-    bool bStartAndComplete();
+    // false on time-out or when it ended with device error, bus collision or failed (with the
+    // cause recorded). bBefore is the status found before the start.
+    bool bStartAndComplete(uint8_t bBefore);
 };
 
 // The PIIX4 is the controller the VIA ones copied: the same 32-byte block array and no
@@ -41,6 +45,7 @@ using Intel_PIIX4_SMBusIOSpace = VIA_VT82_SMBusIOSpace;
 class ATI_SB_SMBusIOSpace : public CSMBusIOSpace {
 public:
     static constexpr int32_t POLL_BUDGET = 200;
+    static constexpr uint32_t FUNCTIONS = VIA_VT82_SMBusIOSpace::FUNCTIONS;
 
     explicit ATI_SB_SMBusIOSpace(uint16_t wBase);
 

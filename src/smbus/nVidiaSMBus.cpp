@@ -1,6 +1,6 @@
 #include "smbus/nVidiaSMBus.h"
 
-#include "platform/Clock.h"
+#include "smbus/SMBusWaits.h"
 
 namespace {
 
@@ -19,22 +19,57 @@ enum : uint8_t {
     STATUS_OUTCOME = 0x1F,
 };
 
+// The outcome codes of the status register (those of the ACPI SMBus host interface the
+// controller follows, with the collision code of this family).
+enum : uint8_t {
+    OUTCOME_OK = 0x00,
+    OUTCOME_NO_ACK = 0x10,      // the device address was not acknowledged
+    OUTCOME_DEVICE_ERROR = 0x11,
+    OUTCOME_COLLISION = 0x12,
+    OUTCOME_TIMEOUT = 0x18,
+    OUTCOME_UNSUPPORTED = 0x19,  // the host does not run that protocol
+    OUTCOME_BUSY = 0x1A,
+};
+
+ESMBusFailure eFailure(uint8_t bOutcome)
+{
+    switch (bOutcome) {
+    case OUTCOME_OK:
+        return ESMBusFailure::None;
+    case OUTCOME_NO_ACK:
+        return ESMBusFailure::NoAnswer;
+    case OUTCOME_COLLISION:
+        return ESMBusFailure::Collision;
+    case OUTCOME_TIMEOUT:
+        return ESMBusFailure::TimedOut;
+    case OUTCOME_UNSUPPORTED:
+        return ESMBusFailure::NotSupported;
+    case OUTCOME_BUSY:
+        return ESMBusFailure::Busy;
+    default:
+        return ESMBusFailure::BusError;
+    }
+}
+
 }  // namespace
 
-nVidia_SMBusIOSpace::nVidia_SMBusIOSpace(uint16_t wBase) : CSMBusIOSpace(wBase, POLL_BUDGET) {}
+nVidia_SMBusIOSpace::nVidia_SMBusIOSpace(uint16_t wBase) : CSMBusIOSpace(wBase, POLL_BUDGET, FUNCTIONS) {}
 
 bool nVidia_SMBusIOSpace::bDone()
 {
-    uint8_t bStatus = ReadByte(REG_STATUS);
-    if (!(bStatus & STATUS_DONE)) {
-        platform::Sleep(RETRY_WAIT_MS);
-        bStatus = ReadByte(REG_STATUS);
-        if (!(bStatus & STATUS_DONE))
-            return false;
+    // One look, and one more after the retry wait.
+    auto completion = smbus::CStatusWaits([this] { return uint32_t(ReadByte(REG_STATUS)); }, 1, RETRY_WAIT_MS);
+    if (!completion.bAnyOf(STATUS_DONE)) {
+        vSetFailure(ESMBusFailure::TimedOut);
+        return false;
     }
     // Done with a non-zero outcome: nobody acknowledged, or the transfer broke off. That is a
     // failure, not a byte.
-    return !(bStatus & STATUS_OUTCOME);
+    const ESMBusFailure eFound = eFailure(uint8_t(completion.dwStatus() & STATUS_OUTCOME));
+    if (eFound == ESMBusFailure::None)
+        return true;
+    vSetFailure(eFound);
+    return false;
 }
 
 uint32_t nVidia_SMBusIOSpace::HostReadByte(uint8_t nAddress, uint8_t bCommand, uint8_t& bValue)

@@ -10,6 +10,7 @@ class nVidia_SMBusIOSpace : public CSMBusIOSpace {
 public:
     static constexpr int32_t POLL_BUDGET = 200;
     static constexpr uint32_t RETRY_WAIT_MS = 20;
+    static constexpr uint32_t FUNCTIONS = SMBUS_FUNC_BYTE_DATA;
 
     explicit nVidia_SMBusIOSpace(uint16_t wBase);
 
@@ -18,6 +19,6 @@ public:
 
 private:
     // The done test after the start, with its one retry: true when the transaction is done
-    // and the device answered.
+    // and the device answered, else false with the cause the status code gives.
     bool bDone();
 };

@@ -234,3 +234,25 @@ TEST(MembufCli, ReadAndSetTheSkews)
 }
 
 }  // namespace
+
+TEST(PLLCli, AClockChipThatHoldsTheBusIsNotTakenForAMissingOne)
+{
+    // The demo board's clock chip holds the clock low: the probe times out, and the message
+    // says so instead of "nothing answers".
+    json board = chipsettest::BoardJson("demo");
+    for (json& device : board["smbus"][0]["devices"])
+        if (device["address"] == "0x69") device["fault"] = "hold_clock";
+    const std::string strPath = "/tmp/pendulon-pll-hung-" + std::to_string(getpid()) + ".json";
+    std::ofstream(strPath) << board.dump();
+    const ProgramResult r = Cli("--board " + strPath + " pll read --model \"ICS 951462\"");
+    std::remove(strPath.c_str());
+    EXPECT_EQ(r.nStatus, 1);
+    EXPECT_NE(r.strErr.find("no clock generator found at SMBus address 0x69 (the probe of 0x69 failed: the "
+                            "controller timed out)"),
+              std::string::npos)
+        << r.strErr;
+
+    const ProgramResult missing = Cli("--board demo membuf read");
+    EXPECT_EQ(missing.nStatus, 1);
+    EXPECT_NE(missing.strErr.find("(no device answers at 0x6a)"), std::string::npos) << missing.strErr;
+}

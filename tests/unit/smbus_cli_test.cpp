@@ -8,6 +8,7 @@
 
 #include "ChipsetTestKit.h"
 #include "RunProgram.h"
+#include "WriteTraceRecord.h"
 #include "cli/SMBusOutput.h"
 
 namespace {
@@ -70,7 +71,9 @@ TEST(SMBusCliList, ListsTheControllerWithItsBase)
 {
     const ProgramResult result = Cli("--board demo smbus list");
     ASSERT_EQ(result.nStatus, 0) << result.strErr;
-    EXPECT_EQ(result.strOut, "smbus-0\tIntel_ICH4_SMBusIOSpace\tbase 0x0400\t1 channel\n");
+    EXPECT_EQ(result.strOut,
+              "smbus-0\tIntel ICH8 SMBus\tIntel_ICH4_SMBusIOSpace\tbase 0x0400\t1 channel\t"
+              "read-byte,write-byte,read-word,write-word,read-block,write-block,block-by-bytes\n");
     const ProgramResult json = Cli("--board demo --json smbus list");
     ASSERT_EQ(json.nStatus, 0) << json.strErr;
     const auto document = chipsettest::json::parse(json.strOut);
@@ -163,4 +166,83 @@ TEST(SMBusCliInput, BadInputIsRefusedBeforeAnythingIsTouched)
         EXPECT_TRUE(result.strOut.empty()) << pszArguments;
         EXPECT_FALSE(result.strErr.empty()) << pszArguments;
     }
+}
+
+namespace {
+
+// The demo board with devices that fail as real ones do: one that wins no arbitration, one
+// that holds the clock low and one that breaks every transfer off.
+class CFaultyBoardFile {
+public:
+    CFaultyBoardFile()
+    {
+        chipsettest::json board = chipsettest::BoardJson("demo");
+        board["smbus"] = chipsettest::json::parse(R"([{"controller": "intel-ich4", "base": "0x0400",
+            "function": "00:1f.3", "devices": [
+                {"address": "0x69", "type": "registers", "hex": "01 02 03 04"},
+                {"address": "0x2d", "type": "registers", "hex": "00", "fault": "collision"},
+                {"address": "0x2e", "type": "registers", "hex": "00", "fault": "hold_clock"},
+                {"address": "0x2f", "type": "registers", "hex": "00", "fault": "bus_error"}]}])");
+        std::ofstream(m_strPath) << board.dump();
+    }
+    ~CFaultyBoardFile() { std::remove(m_strPath.c_str()); }
+    const std::string& strPath() const { return m_strPath; }
+
+private:
+    std::string m_strPath = "/tmp/pendulon-smbus-faults-" + std::to_string(getpid()) + ".json";
+};
+
+}  // namespace
+
+TEST(SMBusCliFailures, TheMessageSaysWhyTheTransactionFailed)
+{
+    CFaultyBoardFile file;
+    const std::string strBoard = "--board " + file.strPath();
+    const struct {
+        const char* pszAddress;
+        const char* pszCause;
+    } cases[] = {
+        {"0x51", "no device answers at 0x51"},
+        {"0x2d", "the probe of 0x2d failed: the controller lost the bus to another master (collision)"},
+        {"0x2e", "the probe of 0x2e failed: the controller timed out"},
+        {"0x2f", "the probe of 0x2f failed: the controller reported a bus error"},
+    };
+    for (const auto& c : cases) {
+        const ProgramResult result = Cli(strBoard + " smbus get " + c.pszAddress + " 0");
+        EXPECT_EQ(result.nStatus, 1) << c.pszAddress;
+        EXPECT_NE(result.strErr.find(c.pszCause), std::string::npos) << result.strErr;
+        EXPECT_EQ(result.strErr.find("read of register"), std::string::npos) << result.strErr;
+    }
+}
+
+TEST(SMBusCliFunctions, ACommandTheControllerCannotRunIsRefusedBeforeTheBus)
+{
+    // The nForce2 host runs byte transfers only: a word read, a word write or a block read is
+    // refused with exit 2, and the board's record shows no transaction on its buses.
+    const std::string strRecord = "/tmp/pendulon-smbus-funcs-" + std::to_string(getpid()) + ".txt";
+    for (const char* pszCommand : {"smbus get 0x50 0 w", "smbus dump 0x50 s", "-y smbus set 0x50 0 0x1234 w"}) {
+        std::remove(strRecord.c_str());
+        const ProgramResult result = RunProgram("PENDULON_SIM_RECORD=" + strRecord + " " + PENDULON_CLI_PATH,
+                                                std::string("--board nforce2-ultra400 ") + pszCommand);
+        EXPECT_EQ(result.nStatus, 2) << pszCommand << ": " << result.strErr;
+        EXPECT_NE(result.strErr.find("the SMBus controller (nVidia nForce2 Ultra 400 SMBus) cannot do "),
+                  std::string::npos)
+            << result.strErr;
+        EXPECT_NE(result.strErr.find("it can do read-byte,write-byte"), std::string::npos) << result.strErr;
+        tracetest::BoardRecord record;
+        ASSERT_TRUE(tracetest::bParseRecord(strReadFile(strRecord), record)) << strReadFile(strRecord);
+        for (const auto& bus : record.Buses)
+            for (const sim::SMBusTransfer& transfer : bus)
+                EXPECT_NE(transfer.nAddress, 0x50) << pszCommand << ": the device was reached";
+    }
+    std::remove(strRecord.c_str());
+    const ProgramResult byte = Cli("--board nforce2-ultra400 smbus get 0x50 0");
+    EXPECT_EQ(byte.nStatus, 0) << byte.strErr;
+
+    const ProgramResult list = Cli("--board nforce2-ultra400 --json smbus list");
+    ASSERT_EQ(list.nStatus, 0) << list.strErr;
+    const auto document = chipsettest::json::parse(list.strOut);
+    ASSERT_FALSE(document["controllers"].empty());
+    EXPECT_EQ(document["controllers"][0]["name"], "nVidia nForce2 Ultra 400 SMBus");
+    EXPECT_EQ(document["controllers"][0]["functions"], chipsettest::json::parse(R"(["read-byte", "write-byte"])"));
 }

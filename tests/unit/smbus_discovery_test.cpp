@@ -6,6 +6,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
+#include <set>
 #include <string>
 #include <thread>
 
@@ -156,6 +158,48 @@ TEST(SMBusDiscoveryTable, RowsThatEndTheWalkAndRowsThatGoOn)
         EXPECT_EQ(controllers[0]->m_dwBase, 0xCD0u);
         EXPECT_NE(dynamic_cast<Intel_5000X_SMBusIOSpace*>(controllers[1]), nullptr);
         EXPECT_NE(dynamic_cast<Intel_5000X_SMBusIOSpace*>(controllers[2]), nullptr);
+    }
+}
+
+TEST(SMBusDiscoveryTable, EachControllerCarriesTheNameAndFunctionsOfItsDevice)
+{
+    {
+        CTableKit kit(strFunction(1, "10de:0368", R"("0x20.l": "0x00000601", "0x24.l": "0x00000701")"));
+        EXPECT_EQ(kit.dwDetect(), 1u);
+        const auto controllers = Controllers();
+        ASSERT_EQ(controllers.size(), 2u);
+        for (const CSMBusIOSpace* p : controllers) {
+            EXPECT_EQ(p->m_strName, "nVidia nForce MCP55 SMBus");
+            EXPECT_EQ(p->m_dwFunctions, uint32_t(SMBUS_FUNC_BYTE_DATA));
+        }
+    }
+    {
+        CTableKit kit(strFunction(1, "1022:7443", R"("0x40.l": "0x00008000", "0x58.l": "0x00000e01")") + "," +
+                      strFunction(0x15, "8086:25f6", ""));
+        EXPECT_EQ(kit.dwDetect(), 1u);
+        ORVEXSDK::Instance()->m_pSMBusInterface->DetectFBDControllers();
+        const auto controllers = Controllers();
+        ASSERT_EQ(controllers.size(), 3u);
+        EXPECT_EQ(controllers[0]->m_strName, "AMD-768 SMBus");
+        EXPECT_EQ(controllers[0]->m_dwFunctions, uint32_t(SMBUS_FUNC_BYTE_DATA | SMBUS_FUNC_READ_WORD_DATA));
+        EXPECT_EQ(controllers[1]->m_strName, "Intel 5000 FB-DIMM branch 1 SPD channel 0");
+        EXPECT_EQ(controllers[2]->m_strName, "Intel 5000 FB-DIMM branch 1 SPD channel 1");
+        EXPECT_EQ(controllers[2]->m_dwFunctions, uint32_t(SMBUS_FUNC_BYTE_DATA));
+    }
+}
+
+TEST(SMBusDiscoveryTable, EveryDeviceIsInOneRowWithANameAndTheFunctionsOfItsClass)
+{
+    std::set<uint32_t> seen;
+    for (const smbus::ControllerRow& row : smbus::ControllerRows()) {
+        for (const smbus::ControllerDevice& device : row.Devices) {
+            const uint32_t dwID = uint32_t(row.wVendorID) << 16 | device.wDeviceID;
+            EXPECT_TRUE(seen.insert(dwID).second) << std::hex << dwID << " is in two rows: the second is never used";
+            EXPECT_TRUE(device.pszName && *device.pszName) << std::hex << dwID;
+        }
+        if (!row.pfnCreate) continue;
+        std::unique_ptr<CSMBusIOSpace> p(row.pfnCreate(0x1000));
+        EXPECT_EQ(row.dwFunctions, p->m_dwFunctions) << row.Devices.begin()->pszName;
     }
 }
 

@@ -179,6 +179,24 @@ TEST_P(SMBusIntelTransfers, RequestsRunTheLockedTransactions)
     EXPECT_TRUE(m_Kit.Bus(GetParam().wBase).Transfers().empty());
 }
 
+TEST_P(SMBusIntelTransfers, ABlockWriteTheDeviceRefusesIsNotReportedAsWritten)
+{
+    // The SPD EEPROM is write-protected: the host hands it every byte, and the transfer ends
+    // with device error instead of completion.
+    CSMBusIOSpace& c = *m_pController;
+    const uint8_t data[4] = {1, 2, 3, 4};
+    m_Kit.vClearRecords();
+    EXPECT_LT(c.SMBusBlockWrite(0, SPD, 0x40, data, 4), 4);
+    std::vector<sim::SMBusTransfer> transfers = m_Kit.Bus(GetParam().wBase).Transfers();
+    ASSERT_FALSE(transfers.empty());
+    EXPECT_EQ(transfers.back().eStatus, sim::SMBusStatus::DataNack);
+    // A block the device took is still reported whole, and the host goes on.
+    EXPECT_EQ(c.SMBusBlockWrite(0, REGS, 0x40, data, 4), 4);
+    uint8_t b = 0;
+    EXPECT_EQ(c.SMBusReadByte(0, REGS, 0x41, b), 1u);
+    EXPECT_EQ(b, 2);
+}
+
 TEST_P(SMBusIntelTransfers, BlockWritesOfImpossibleCountsTouchNothing)
 {
     CSMBusIOSpace& c = *m_pController;
