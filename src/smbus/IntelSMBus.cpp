@@ -257,16 +257,20 @@ int32_t Intel_ICH1_SMBusIOSpace::nBlockWriteBytes(uint8_t nAddress, uint8_t bCom
             WriteByte(REG_CONTROL, uint8_t(ReadByte(REG_CONTROL) | CONTROL_START));
         if (nCount == 1)
             break;
+        // Byte done within the budget's polls, 1 ms apart. The controller holds the clock
+        // until the next byte is loaded, so a poll that sees the bit ends the wait at once.
         int32_t nLeft = m_nTimeout;
         bool bTimedOut = false;
-        do {
+        for (;;) {
             bStatus = ReadByte(REG_STATUS);
-            platform::Sleep(POLL_WAIT_MS);
             if (--nLeft < 0) {
                 bTimedOut = true;
                 break;
             }
-        } while (!(bStatus & STATUS_BYTE_DONE));
+            if (bStatus & STATUS_BYTE_DONE)
+                break;
+            platform::Sleep(POLL_WAIT_MS);
+        }
         bLastStatus = bStatus;
         if (bTimedOut || (bStopOnError && (bStatus & STATUS_ERRORS))) {
             bEarly = true;
