@@ -186,13 +186,11 @@ void CCPUInterface::UpdateClocks()
         vPinTo(*this, *pFirst);
         if ((pFirst->m_dwFlags & CPU_FLAG_CONSTANT_TSC) && m_fAPICBusClock > 0.0f) {
             m_fBusClock = m_fAPICBusClock;
-        } else {
+        } else if (const float fMultiplier = pFirst->GetMultiplier(); fMultiplier > 0.0f) {
+            // Without a multiplier the clock would tell no bus clock: it is not measured then.
             float fClock = pFirst->GetPRFClock();
             if (!(fClock > 0.0f)) fClock = pFirst->GetTSCClock();
-            if (fClock > 0.0f) {
-                const float fMultiplier = pFirst->GetMultiplier();
-                if (fMultiplier > 0.0f) m_fBusClock = fClock / fMultiplier;
-            }
+            if (fClock > 0.0f) m_fBusClock = fClock / fMultiplier;
         }
     }
 

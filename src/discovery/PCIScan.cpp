@@ -131,6 +131,18 @@ CPCIDevice* pReadFunction(CPCIInterface& pci, uint32_t dwBus, uint32_t dwDevice,
     return pDevice;
 }
 
+// Whether the kit holds a record of functions 1 to 7 of the device (from an earlier scan).
+bool bHasOtherFunctions(uint32_t dwBus, uint32_t dwDevice)
+{
+    CTList<CDevice>* pList = ORVEXSDK::Instance()->m_pDeviceList;
+    for (CTListItem<CDevice>* pItem = pList->m_pHead; pItem && pItem->m_pObject; pItem = pItem->m_pNext) {
+        if (!(pItem->m_pObject->m_dwType & DEVICE_PCI)) continue;
+        const CPCIDevice* p = static_cast<const CPCIDevice*>(pItem->m_pObject);
+        if (p->m_bBus == dwBus && p->m_bDevice == dwDevice && p->m_bFunction != 0) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 void CPCIDevice::ReadDetails()
@@ -162,6 +174,9 @@ void CPCIInterface::Scan()
             const uint32_t dwIDs = ReadConfig(dwBus, dwDevice, dwFunction, 0);
             if ((dwIDs & 0xFFFF) == 0xFFFF) {
                 if (pKnown) pKit->m_pDeviceList->Remove(pKnown);
+                // Without function 0 there is no device, except on bus 0, where a chipset may
+                // switch its function 0 off and leave the others on.
+                if (dwFunction == 0 && dwBus != 0 && !bHasOtherFunctions(dwBus, dwDevice)) break;
                 continue;
             }
             if (pKnown) {

@@ -20,6 +20,9 @@ public:
     virtual bool bPrepare(std::string& strError) = 0;
     // Releases what bPrepare opened.
     virtual void vRelease() = 0;
+    // The driver device was closed (vCloseDevice): what the device kept from the accesses of
+    // the session is not served again.
+    virtual void vEndSession() {}
 
     // One request of the driver protocol. True when the request was carried out; the
     // number of output bytes written goes to *pdwReturned when it is not null.

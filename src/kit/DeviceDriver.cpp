@@ -148,6 +148,7 @@ uint32_t CDeviceDriver::bOpenDevice(uint32_t& dwError)
 void CDeviceDriver::vCloseDevice()
 {
     DebugTrace("vCloseDevice\n");
+    if (m_hDevice != INVALID_HANDLE_VALUE && m_pAccess) m_pAccess->vEndSession();
     m_hDevice = INVALID_HANDLE_VALUE;
     const bool bReleased = platform::ReleaseMutex(m_hDriverMutex);
     DebugTrace("vCloseDevice release mutex = %d\n", bReleased ? 1 : 0);

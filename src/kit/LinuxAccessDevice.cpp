@@ -71,6 +71,11 @@ void CLinuxAccessDevice::vRelease()
     m_pSysfs.reset();
 }
 
+void CLinuxAccessDevice::vEndSession()
+{
+    if (m_pSysfs) m_pSysfs->vEndSession();
+}
+
 bool CLinuxAccessDevice::bPortIn(uint16_t wPort, unsigned nWidth, uint32_t& dwValue)
 {
     switch (m_ePorts) {

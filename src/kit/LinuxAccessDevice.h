@@ -24,6 +24,7 @@ public:
     // unless forced; the reason names the module to unload.
     bool bMayDriveSMBus(unsigned nBus, unsigned nDevice, unsigned nFunction, std::string& strReason) override;
     void vRelease() override;
+    void vEndSession() override;
 
     // How ports are reached once prepared.
     enum class PortAccess { None, Instructions, DevPort };

@@ -9,6 +9,13 @@
 
 namespace kit {
 
+namespace {
+uint32_t dwFunctionKey(unsigned nBus, unsigned nDevice, unsigned nFunction)
+{
+    return (nBus & 0xFF) << 8 | (nDevice & 31) << 3 | (nFunction & 7);
+}
+}  // namespace
+
 CSysfsPCIConfig::CSysfsPCIConfig(std::string strRoot) : m_strRoot(std::move(strRoot)) {}
 
 CSysfsPCIConfig::~CSysfsPCIConfig() { vCloseAll(); }
@@ -34,6 +41,7 @@ void CSysfsPCIConfig::vCloseAll()
     m_Files.clear();
     m_Present.clear();
     m_bListed = false;
+    vForgetHeader();
 }
 
 void CSysfsPCIConfig::vListFunctions()
@@ -53,11 +61,11 @@ void CSysfsPCIConfig::vListFunctions()
 
 int CSysfsPCIConfig::nOpen(unsigned nBus, unsigned nDevice, unsigned nFunction)
 {
-    const uint32_t dwKey = (nBus & 0xFF) << 8 | (nDevice & 31) << 3 | (nFunction & 7);
+    const uint32_t dwKey = dwFunctionKey(nBus, nDevice, nFunction);
     auto it = m_Files.find(dwKey);
     if (it != m_Files.end()) return it->second;
     if (!m_bListed) vListFunctions();
-    if (!m_Present.count(dwKey)) return m_Files[dwKey] = -1;
+    if (!m_Present.count(dwKey)) return -1;  // most of the scan's probes: nothing is kept for them
     char szPath[512];
     std::snprintf(szPath, sizeof szPath, "%s/0000:%02x:%02x.%x/config", m_strRoot.c_str(), nBus & 0xFF, nDevice & 31,
                   nFunction & 7);
@@ -70,16 +78,34 @@ int CSysfsPCIConfig::nOpen(unsigned nBus, unsigned nDevice, unsigned nFunction)
 uint32_t CSysfsPCIConfig::dwRead(unsigned nBus, unsigned nDevice, unsigned nFunction, unsigned nOffset, unsigned nWidth)
 {
     const uint32_t dwAllOnes = nWidth >= 4 ? 0xFFFFFFFF : (1u << (8 * nWidth)) - 1;
+    const uint32_t dwKey = dwFunctionKey(nBus, nDevice, nFunction);
+    const bool bDword = nWidth == 4 && !(nOffset & 3);
+    uint32_t dwValue = 0;
+    if (bDword && dwKey == m_dwHeaderKey && nOffset >= m_nHeaderNext && nOffset < HEADER_BYTES) {
+        std::memcpy(&dwValue, m_abHeader + nOffset, 4);
+        m_nHeaderNext = nOffset + 4;
+        return dwValue;
+    }
+    const bool bHeaderRead = bDword && nOffset == 4 && dwKey == m_dwProbedKey;
+    vForgetHeader();
     const int nFd = nOpen(nBus, nDevice, nFunction);
     if (nFd < 0) return dwAllOnes;
-    uint32_t dwValue = 0;
+    if (bHeaderRead &&
+        pread(nFd, m_abHeader + 4, HEADER_BYTES - 4, 4) == static_cast<ssize_t>(HEADER_BYTES - 4)) {
+        std::memcpy(&dwValue, m_abHeader + 4, 4);
+        m_dwHeaderKey = dwKey;
+        m_nHeaderNext = 8;
+        return dwValue;
+    }
     if (pread(nFd, &dwValue, nWidth, nOffset) != static_cast<ssize_t>(nWidth)) return dwAllOnes;
+    if (bDword && nOffset == 0) m_dwProbedKey = dwKey;
     return dwValue;
 }
 
 bool CSysfsPCIConfig::bWrite(unsigned nBus, unsigned nDevice, unsigned nFunction, unsigned nOffset, unsigned nWidth,
                              uint32_t dwValue)
 {
+    vForgetHeader();
     const int nFd = nOpen(nBus, nDevice, nFunction);
     if (nFd < 0) return true;  // nothing answers there: the write goes nowhere, as on the bus
     return pwrite(nFd, &dwValue, nWidth, nOffset) == static_cast<ssize_t>(nWidth);

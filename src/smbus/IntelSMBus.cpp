@@ -49,6 +49,9 @@ constexpr EPoll IDLE_WAIT = EPoll::SleepWhileWaiting;
 constexpr EPoll READ_COMPLETION_WAIT = EPoll::LookFirstCountFirst;
 constexpr EPoll WRITE_COMPLETION_WAIT = EPoll::SleepAfterEach;
 constexpr EPoll BYTE_DONE_WAIT = EPoll::SleepAfterEach;
+// The block write loads the next byte at the reading that shows byte done: the controller
+// holds the clock until it is loaded, so nothing is gained by sleeping after that reading.
+constexpr EPoll BYTE_DONE_WRITE_WAIT = EPoll::CountEach;
 
 uint8_t bReadAddress(uint8_t nAddress) { return uint8_t((nAddress << 1) | 1); }
 uint8_t bWriteAddress(uint8_t nAddress) { return uint8_t(nAddress << 1); }
@@ -273,7 +276,7 @@ int32_t Intel_ICH1_SMBusIOSpace::nBlockWriteBytes(uint8_t nAddress, uint8_t bCom
         if (nCount == 1)
             break;
         auto byteDone = Waits(*this, m_nTimeout);
-        const bool bDone = byteDone.bByteDone(BYTE_DONE, BYTE_DONE_WAIT);
+        const bool bDone = byteDone.bByteDone(BYTE_DONE, BYTE_DONE_WRITE_WAIT);
         bStatus = uint8_t(byteDone.dwStatus());
         bLastStatus = bStatus;
         if (!bDone || (bStopOnError && (bStatus & ERRORS))) {

@@ -28,6 +28,11 @@ enum class EPoll : uint8_t {
     // Sleeps after a reading only while it does not show what is waited for: it must show
     // within nBudget readings; a time-out makes one reading more. (The ICH's idle wait.)
     SleepWhileWaiting,
+    // Counts each reading before it looks at it and sleeps only before a further reading:
+    // what is waited for must show within nBudget readings; a time-out makes one reading more,
+    // whose status is not looked at, after nBudget sleeps. (The ICH's byte-done wait of a
+    // block write.)
+    CountEach,
 };
 
 // fnRead() gives the status, fnDone(status) tells whether the wait is over. True when it is;
@@ -62,6 +67,15 @@ bool bPoll(FnRead fnRead, FnDone fnDone, EPoll ePoll, int32_t nBudget, uint32_t 
                 return false;
         } while (!fnDone(dwStatus));
         return true;
+    case EPoll::CountEach:
+        for (;;) {
+            dwStatus = fnRead();
+            if (--nBudget < 0)
+                return false;
+            if (fnDone(dwStatus))
+                return true;
+            platform::Sleep(dwSleepMs);
+        }
     case EPoll::SleepWhileWaiting:
         for (;;) {
             dwStatus = fnRead();

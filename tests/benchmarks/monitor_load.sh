@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The share of one core the once-a-second refresh of the measurements takes on this machine:
 # `pendulon-cli monitor` runs for N refreshes (default 10) and for one; the difference of their
-# processor times over the difference of their run times is printed (the target is under 2%).
+# processor times over the difference of their run times is printed (the target is at most 1%).
 # Needs root (the processors' counters are read on this machine, not on a simulated board).
 # usage: monitor_load.sh [PENDULON_CLI] [N]
 set -eu

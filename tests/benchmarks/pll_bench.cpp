@@ -3,7 +3,8 @@
 // Reported: "ratio", the board time against that figure; "transfer_ms_per_step", what each
 // step costs beyond its wait (the block write on the SMBus); and "ratio_to_protocol", the board
 // time against the waits the protocols require: the settle wait plus, on the ICH's byte-by-byte
-// block write, at least 1 ms of byte-done wait for every byte after the first.
+// block write, at least 1 ms of byte-done wait for every byte after the first. The target is
+// a ratio_to_protocol of at most 1.02 ("within_2pct").
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -54,10 +55,11 @@ void BM_ApplyWalk(benchmark::State& state)
     }
     const double dRatio = dBoardNs / double(nWalks) / (double(nSteps + 1) * SETTLE_NS);
     state.counters["ratio"] = dRatio;
-    state.counters["within_2pct"] = dRatio >= 1.0 && dRatio <= 1.02 ? 1 : 0;
     // What each step costs beyond its settle wait: the register write on the SMBus.
     const double dProtocolNs = double(nSteps + 1) * (SETTLE_NS + double(pGenerator->m_nRegisterCount - 1) * 1e6);
-    state.counters["ratio_to_protocol"] = dBoardNs / double(nWalks) / dProtocolNs;
+    const double dRatioToProtocol = dBoardNs / double(nWalks) / dProtocolNs;
+    state.counters["ratio_to_protocol"] = dRatioToProtocol;
+    state.counters["within_2pct"] = dRatioToProtocol >= 1.0 && dRatioToProtocol <= 1.02 ? 1 : 0;
     state.counters["transfer_ms_per_step"] =
         (dBoardNs / double(nWalks) - double(nSteps + 1) * SETTLE_NS) / double(nSteps + 1) / 1e6;
 }

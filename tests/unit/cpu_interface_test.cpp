@@ -9,6 +9,7 @@
 #include "discovery/MemoryInfo.h"
 #include "discovery/MemoryReaders.h"
 #include "kit/IOSpace.h"
+#include "kit/Timer.h"
 #include "sim/BoardClock.h"
 #include "sim/BoardProcessors.h"
 
@@ -108,6 +109,23 @@ TEST(CPUInterface, SingleUnknownProcessorWithoutMultiplier)
     EXPECT_EQ(pCPU->m_fBusClock, -1.0f);
     EXPECT_EQ(pCPU->GetProcessor(0)->GetCoreMultiplier(0), -1.0f);
     vExpectNear(pCPU->GetProcessor(0)->GetCoreClock(0), 2000.0);
+}
+
+// Without a multiplier no bus clock follows from a measured clock, so the refresh measures
+// only the cores: one window of 5 ms each.
+TEST(CPUInterface, WithoutAMultiplierTheRefreshMeasuresOnlyTheCores)
+{
+    json board = SmallBoard("FooBarBazQux", 2);
+    board["apic"]["timer_running"] = false;  // no APIC clock to measure either
+    CCPUKit kit(board);
+    ASSERT_TRUE(kit.bReady());
+    CCPUInterface* pCPU = kit.pBuild();
+    ASSERT_NE(pCPU, nullptr);
+    const uint64_t qwBefore = qwMeasurementWindowNs();
+    pCPU->UpdateClocks();
+    EXPECT_NEAR(double(qwMeasurementWindowNs() - qwBefore) / 1e6, 2 * 5.0, 0.5);
+    EXPECT_EQ(pCPU->m_fBusClock, -1.0f);
+    for (uint32_t n = 0; n < 2; ++n) vExpectNear(pCPU->GetProcessor(n)->GetCoreClock(0), 2000.0);
 }
 
 // The local APIC space exists for an enabled APIC whose base a 32-bit space reaches; the

@@ -32,6 +32,8 @@ public:
         return m_bPrepareOk;
     }
     void vRelease() override {}
+    void vEndSession() override { ++m_nSessionsEnded; }
+    int m_nSessionsEnded = 0;
 
 protected:
     bool bPortIn(uint16_t wPort, unsigned, uint32_t& dwValue) override
@@ -145,6 +147,16 @@ TEST_F(KitDriver, EveryOperationFailsOnAClosedDeviceWithoutReachingIt)
     m_pDriver->vCloseDevice();
     EXPECT_FALSE(m_pDriver->bReadPortByte(0x80, b));  // closed again
     EXPECT_TRUE(m_Requests.empty());
+}
+
+TEST_F(KitDriver, ClosingTheDeviceEndsTheAccessDevicesSession)
+{
+    ASSERT_TRUE(bInitAndOpen());
+    EXPECT_EQ(m_pDevice->m_nSessionsEnded, 0);
+    m_pDriver->vCloseDevice();
+    EXPECT_EQ(m_pDevice->m_nSessionsEnded, 1);
+    m_pDriver->vCloseDevice();  // not open: no session to end
+    EXPECT_EQ(m_pDevice->m_nSessionsEnded, 1);
 }
 
 TEST_F(KitDriver, MsrHalvesTravelHighLowAndComeBackLowHigh)

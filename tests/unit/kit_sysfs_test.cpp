@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,71 @@ TEST_F(KitSysfs, PortSequenceOfMechanismOneReachesTheConfigFile)
     EXPECT_EQ(dw, 0xFFFFu);
     EXPECT_TRUE(config.bPortOut(0xCFC, 4, 0x12345678));  // goes nowhere, as on the bus
     EXPECT_FALSE(config.bPortIn(0x80, 1, dw));             // not a configuration port
+}
+
+// Reads a configuration dword as the mechanism #1 sequence does: the address port kept, the
+// function and offset latched, the data port read, the address port put back.
+uint32_t dwCycle(kit::CSysfsPCIConfig& config, uint32_t dwAddress)
+{
+    uint32_t dwKept = 0, dwValue = 0;
+    EXPECT_TRUE(config.bPortIn(0xCF8, 4, dwKept));
+    EXPECT_TRUE(config.bPortOut(0xCF8, 4, dwAddress));
+    EXPECT_TRUE(config.bPortIn(0xCFC, 4, dwValue));
+    EXPECT_TRUE(config.bPortOut(0xCF8, 4, dwKept));
+    return dwValue;
+}
+
+// The header comes in one read when a header read begins (offset 4 right after offset 0):
+// bytes changed in the file after it are not seen by the dword reads that follow in order, and
+// are seen by everything else.
+TEST_F(KitSysfs, AHeaderReadIsOneReadServedOnceAndInOrder)
+{
+    const std::string strOther = m_strRoot + "/0000:00:1f.0";
+    ASSERT_EQ(mkdir(strOther.c_str(), 0700), 0);
+    std::ofstream(strOther + "/config", std::ios::binary).write(std::string(256, '\x11').data(), 256);
+    auto vChangeFile = [&](uint8_t bValue) {
+        std::fstream file(m_strRoot + "/0000:00:1f.3/config", std::ios::binary | std::ios::in | std::ios::out);
+        file.seekp(8);
+        file.write(std::string(0x38, char(bValue)).data(), 0x38);  // offsets 8 to 0x3F
+    };
+    kit::CSysfsPCIConfig config(m_strRoot);
+    vChangeFile(0x00);
+
+    // The scan's sequence: offset 0, offset 4, then on upwards.
+    EXPECT_EQ(dwCycle(config, 0x8000FB00), 0x03020100u);
+    EXPECT_EQ(dwCycle(config, 0x8000FB04), 0x07060504u);
+    vChangeFile(0xEE);
+    EXPECT_EQ(dwCycle(config, 0x8000FB08), 0u);  // as read with offset 4
+    EXPECT_EQ(config.dwRead(0, 0x1F, 3, 0x0C, 4), 0u);
+    EXPECT_EQ(config.dwRead(0, 0x1F, 3, 0x3C, 4), 0u);  // rising order may skip
+    EXPECT_EQ(config.dwRead(0, 0x1F, 3, 0x3C, 4), 0xEEEEEEEEu) << "a register read twice is read twice";
+    EXPECT_EQ(config.dwRead(0, 0x1F, 3, 0x40, 4), 0x43424140u);
+
+    // Whatever comes between makes the next dword come from the function again.
+    struct Between {
+        const char* pszName;
+        std::function<void()> fn;
+    } betweens[] = {
+        {"a read of a lower offset", [&] { config.dwRead(0, 0x1F, 3, 4, 4); }},
+        {"a byte read", [&] { config.dwRead(0, 0x1F, 3, 0x0A, 1); }},
+        {"a read of another function", [&] { EXPECT_EQ(config.dwRead(0, 0x1F, 0, 0x08, 4), 0x11111111u); }},
+        {"a write", [&] { EXPECT_TRUE(config.bWrite(0, 0x1F, 0, 0x40, 4, 0x22222222)); }},
+        {"the end of the session", [&] { config.vEndSession(); }},
+    };
+    for (const Between& between : betweens) {
+        vChangeFile(0x00);
+        EXPECT_EQ(config.dwRead(0, 0x1F, 3, 0, 4), 0x03020100u);
+        EXPECT_EQ(config.dwRead(0, 0x1F, 3, 4, 4), 0x07060504u);
+        vChangeFile(0xEE);
+        between.fn();
+        EXPECT_EQ(config.dwRead(0, 0x1F, 3, 0x10, 4), 0xEEEEEEEEu) << between.pszName;
+    }
+    // Offset 0 alone, or followed by another offset than 4, reads no header.
+    vChangeFile(0x00);
+    EXPECT_EQ(config.dwRead(0, 0x1F, 3, 0, 4), 0x03020100u);
+    EXPECT_EQ(config.dwRead(0, 0x1F, 3, 8, 4), 0u);
+    vChangeFile(0xEE);
+    EXPECT_EQ(config.dwRead(0, 0x1F, 3, 0x0C, 4), 0xEEEEEEEEu);
 }
 
 TEST_F(KitSysfs, MissingTreeIsNotAvailable)

@@ -165,6 +165,55 @@ TEST(PciScan, ProbesFunctionsOneToSevenOnlyOfMultiFunctionDevices)
     EXPECT_EQ(probed3, (std::set<unsigned>{0, 1, 2, 3, 4, 5, 6, 7}));
 }
 
+TEST(PciScan, BehindBusZeroADeviceWithoutFunctionZeroIsNotProbedFurther)
+{
+    // 00:04 has its function 0 switched off and function 1 on, as a chipset may leave it; on
+    // the other buses a device needs its function 0: 02:03.1 alone is no device. 02:05 is a
+    // multi-function card and has all its functions probed.
+    CPciKit kit(strBoard(R"({"at": "00:00.0", "id": "1111:0001", "header": 0},
+                            {"at": "00:04.1", "id": "1111:0002", "header": 0},
+                            {"at": "02:03.1", "id": "2222:0001", "header": 0},
+                            {"at": "02:05.0", "id": "3333:0001", "header": "0x80"},
+                            {"at": "02:05.2", "id": "3333:0002", "header": 0})"));
+    ASSERT_TRUE(kit.bReady());
+    kit.Board().Log().vClear();
+    CPCIInterface* pPCI = kit.pScan();
+    ASSERT_NE(pPCI, nullptr);
+    EXPECT_NE(pPCI->FindDevice(0, 4, 1), nullptr);
+    EXPECT_EQ(pPCI->FindDevice(2, 3, 1), nullptr);
+    EXPECT_NE(pPCI->FindDevice(2, 5, 2), nullptr);
+    EXPECT_EQ(kit.nPCIDevices(), 4u);
+    std::map<unsigned, std::set<unsigned>> probed;  // bus << 5 | device → functions probed
+    size_t nProbes = 0, nHeaderReads = 0;
+    for (const ConfigCycle& c : ConfigCycles(kit.Board())) {
+        if (c.nOffset == 0) {
+            probed[c.nBus << 5 | c.nDevice].insert(c.nFunction);
+            ++nProbes;
+        } else {
+            ++nHeaderReads;
+        }
+    }
+    EXPECT_EQ(probed[4], (std::set<unsigned>{0, 1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_EQ(probed[2 << 5 | 3], (std::set<unsigned>{0}));
+    EXPECT_EQ(probed[2 << 5 | 5], (std::set<unsigned>{0, 1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_EQ(probed[15 << 5 | 31], (std::set<unsigned>{0}));
+    // Bus 0: eight probes a device but one for the single-function 00:00; buses 1 to 15: one
+    // a device and seven more for 02:05. Then the 15 header dwords of each function found.
+    EXPECT_EQ(nProbes, (32u * 8 - 7) + 15u * 32 + 7);
+    EXPECT_EQ(nHeaderReads, 4u * 15);
+
+    // A rescan still finds out about the other functions of a device whose function 0 went.
+    CPCIDevice* pKept = pPCI->FindDevice(2, 5, 2);
+    kit.Device().vHide(2, 5, 0);
+    pPCI->Scan();
+    EXPECT_EQ(pPCI->FindDevice(2, 5, 0), nullptr);
+    EXPECT_EQ(pPCI->FindDevice(2, 5, 2), pKept);
+    kit.Device().vHide(2, 5, 2);
+    pPCI->Scan();
+    EXPECT_EQ(pPCI->FindDevice(2, 5, 2), nullptr);
+    EXPECT_EQ(kit.nPCIDevices(), 2u);
+}
+
 TEST(PciScan, ReadsTheHeaderAtTheScanAndTheRestOnFirstUse)
 {
     // A CardBus bridge's header runs to 0x47; an ordinary function's to 0x3F.
