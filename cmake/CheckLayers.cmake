@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Checks that the sources of one layer include only the layers it may stand on. Run by the
 # build before the layer compiles (cmake/Layers.cmake):
 #

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 # One static library per layer, each linking only the layers below it, and a check that the
 # build runs before a layer compiles: an include of a layer that is not below fails the build,
 # naming the file, the line and the rule (cmake/CheckLayers.cmake).

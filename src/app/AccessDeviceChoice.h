@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Which access device the program runs on: the simulated board named by --board, or the
 // real machine through the "linux" device.

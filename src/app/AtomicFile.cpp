@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The program's small files, written by rename over the old one and read whole. Everything a
 // write does happens relative to the directory opened once, and the last part of the path is
 // never followed, so the file checked is the one replaced; a read checks the file it opened.

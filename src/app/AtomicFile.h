@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Reading and writing the program's small text files. A write goes to a temporary file in the
 // same directory, is flushed to the disk and then renamed over the old file, so that a crash,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The guard of the apply at boot. An unstable clock applied at boot would crash the machine at
 // every start, so before "-i" writes anything it leaves a mark in the run's work directory

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The dump report of a clock chip's register image ("dump.txt" by default): a header with the
 // program's version, the register numbers in decimal on one line, then the register bytes in

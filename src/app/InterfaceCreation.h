@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The creation of the kit's main interfaces, one at a time: the application names each
 // concrete interface and the kit root registers it (ORVEXSDK::CreateInterface). Each returns

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Builds the hardware kit in the order the program starts it: ACPI, CPU, PCI followed by the
 // PCI scan, chipset, SMBus followed by the multiplexer detection, DMI, clock generator.

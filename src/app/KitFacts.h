@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The kit's machine facts as the application assembles the kit: answered from the kit root's
 // CPU, PCI and SMBus interfaces when they are there, and from its access device. The creation

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The monitor thread: once a second it takes the kit lock and the driver device and measures
 // the CPU clocks and the chipset's memory clock again. It only updates the interfaces' values

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The application object without windows: it keeps the program to one instance, prepares the
 // driver, builds the kit in its start order under the kit lock, runs the monitor thread,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The profile file "cg%d.cgp": the clock generator's register image and its clocks, applied
 // again at boot. This file holds its text form only; the application applies it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The application's side of the profiles: profile n written from what the clock generator's
 // driver holds, and applied to the chip (at boot, by "-i").
 #include <cstdio>

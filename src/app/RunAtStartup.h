@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The option "Apply current settings at startup": a systemd unit "pendulon-apply.service"
 // (oneshot) that runs the program with "-i p=0" at boot, enabled by its link in

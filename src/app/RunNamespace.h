@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Where a run keeps its files: the real machine in the work directory itself, a simulated
 // board in a directory of its own below it ("boards/NAME/"), so that a simulation never reads

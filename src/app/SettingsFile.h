@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The settings file "pendulon.ini": the chosen clock generator model, the GSB option, the
 // snapping option and where each window was and which were open. This file holds its text

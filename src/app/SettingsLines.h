@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // How the settings and profile files are read: line by line through a 255-character buffer,
 // so that at most 254 characters of a line are seen at once and a longer line arrives in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The application's side of the settings file: what each line changes when it is read at
 // start, and what is written when the main window closes.
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The signals that end a program (SIGINT, SIGTERM, SIGHUP), taken from the very start by a
 // thread of their own. They are blocked in every thread (threads started later inherit the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // How the windows tell each other that the clock state changed: five messages (1034 to 1038)
 // carried by the application to the open tool windows that take them. The windows register

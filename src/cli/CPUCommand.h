@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // "cpu": the processors as the CPU interface sees them: packages, cores and threads, the
 // identification of the first processor, its features and caches, the current multiplier,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // "chipset": the north bridge(s) and the south bridge the kit identified, the memory
 // controller's settings and the memory clock.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // One command of pendulon-cli. Each command adds itself (with its options) to the parser; the
 // one the user chose runs with the global options and gives the exit status.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The question asked before anything is written to the hardware, as i2cset asks it: -y
 // answers it in advance; without a terminal to ask on nothing is written.

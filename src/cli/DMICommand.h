@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // "dmi": the firmware's SMBIOS/DMI structures. Their reports as text, the main fields as JSON
 // keyed by dmidecode's string keywords, or one of them with --string KEYWORD, printed as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // "info": one screen about the machine: what it is (from DMI), its processors, its bridges
 // and memory, the PCI functions and the display controllers, and the ACPI PM timer.

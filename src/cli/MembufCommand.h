@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // "membuf": the FB-DIMM memory clock buffer: read the clock skews of both memory channels,
 // and set the CLKIN and FB-INT skews of one channel.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Parsing of the addresses, registers and values that the command line takes. As in setpci,
 // registers and values are hexadecimal, with or without "0x".

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // How commands print: plain text as the usual tools print it, or one JSON document (--json).
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // "pci": the PCI functions the kit's scan found, one line each as `lspci -n` prints them, with
 // the kit's class name; -v adds the kit's dump of headers and capabilities, -x the 256

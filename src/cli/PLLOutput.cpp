@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Printing and parsing for the pll and membuf commands.
 #include "cli/PLLOutput.h"
 

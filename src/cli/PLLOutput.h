@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // What the pll and membuf commands print and take: clock chip models by id or name, clocks
 // as text or JSON, the register image as i2cdump prints a block, the version for the dump

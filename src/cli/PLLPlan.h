@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // What a pll command asks for, worked out and checked before anything is written: the
 // arguments, the clock chip's model (named with --model, or the chipset's own PLL found by a

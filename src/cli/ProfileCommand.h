@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // "profile": save the clock generator's state as a profile, apply a profile to the chip (what
 // the program does with "-i" at boot), and show what a profile file holds.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The text layouts of the smbus command, as i2cdetect and i2cdump print them.
 #include <array>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // What every command of pendulon-cli stands on: the access device (the simulated board or
 // the machine), the driver and the kit root, set up and taken down as the program does it.

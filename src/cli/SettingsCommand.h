@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // "settings show": what the settings file "pendulon.ini" holds, as the program reads it.
 #include <memory>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // "startup": the option "Apply current settings at startup": whether the boot unit is enabled,
 // enabling it (profile 0 is saved from the chip's state then) and disabling it.

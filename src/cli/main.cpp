@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // pendulon-cli: the command-line front end. Exit status 0 on success, 1 when the hardware
 // or the driver failed, 2 for bad input (nothing is touched then).
 #include <CLI/CLI.hpp>

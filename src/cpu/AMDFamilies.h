@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The AMD family objects (level 2): K6, K7 (Athlon, Duron, Athlon XP) and K8 (Athlon 64,
 // Opteron, Sempron, Turion and their successors that report the same extended family).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The model tables of the AMD families. Rows are tried in order: the rows that look at the
 // brand string or the core count come before the plain rows of their models.
 #include "cpu/AMDFamilies.h"

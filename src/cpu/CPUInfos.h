@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The objects a logical processor carries to describe itself: level 1 names the vendor, level
 // 2 the family (level 3, the model, has no class yet). Each reads what its kind of processor

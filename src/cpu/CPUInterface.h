@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The processors of the machine: every logical processor with its identification, grouped
 // into packages and cores, and the two clocks measured from them: the bus (FSB) clock and each

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // One logical processor: its identification (CPUID), the objects that describe its vendor and
 // family, its caches, the MSRs read so far and its clock counters.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // How an initial APIC id splits into package, core and SMT (hyper-threading) numbers, given
 // how many logical processors and cores a package holds.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The level-1 objects: one per processor vendor. Each reads what all processors of its vendor
 // offer and picks the family object (level 2) that knows the rest.

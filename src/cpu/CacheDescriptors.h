@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The cache descriptor bytes of CPUID leaf 2, as Intel publishes them, and the reader that
 // turns a processor's leaf 2 answers into cache descriptors.

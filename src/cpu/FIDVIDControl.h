@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Frequency and voltage identifiers of processors that change multiplier and voltage at run
 // time (PowerNow!, Cool'n'Quiet, Enhanced SpeedStep): read from the status MSR, translated

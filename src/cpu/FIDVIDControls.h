@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The frequency/voltage identifier readers of each processor family: where the status
 // register lies, how its fields are laid out and how FIDs and VIDs become multipliers and

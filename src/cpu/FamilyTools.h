@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // What the vendor and family objects share: CPUID on the processor the caller is pinned to,
 // MSR fields read through the thread, the model tables that name a processor, and the trace

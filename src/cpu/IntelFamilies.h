@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The Intel family objects (level 2): what each family adds to the identification, how its
 // processors tell their current multiplier, and the names of their models.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The model tables of the Intel families. Rows are tried in order: the rows that look at the
 // brand string, brand id, core count or cache size come before the plain row of their model.
 #include "cpu/FamilyTools.h"

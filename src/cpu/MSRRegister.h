@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // One model-specific register of the processor the calling thread is pinned to: its index
 // and the two 32-bit halves of its 64-bit value, read and written through the kit's driver.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A processor package and its cores: the lookups the windows and the chipset code use, and
 // the names of the package types.
 #include <cstdio>

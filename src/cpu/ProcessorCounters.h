@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The counters inside the processor: the time-stamp counter and a performance counter read
 // from a model-specific register. Both count at a rate that Calibrate finds out.

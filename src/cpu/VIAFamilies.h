@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The VIA family object (level 2) of the C7, and the model tables of VIA processors.
 #include "cpu/CPUInfos.h"

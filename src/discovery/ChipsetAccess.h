@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The hardware access the chipset code needs, through the kit: PCI configuration registers
 // by location, dwords of physical memory (memory-mapped controller registers) and waits.

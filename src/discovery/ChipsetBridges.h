@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The north and south bridges the chipset identification finds: the PCI function, the names
 // it was given and what this program changed on it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Functions that firmware hides and the kit needs: the SMBus function of the Intel ICH and
 // SiS south bridges, device 6 (the memory controller's register window) of the i865/i875.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The chipset interface: names the north bridge(s) and the south bridge, reads the memory
 // controller's settings into a CMemoryInfo and derives the memory clock from the bus clock.

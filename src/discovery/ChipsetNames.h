@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The names of north and south bridges by vendor and device id, as the chipset vendors'
 // device id lists give them. Each vendor's tables live in a file of their own

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // ALi (later ULi) north and south bridges by device id; Acer Labs' parts answer under both of
 // the company's vendor ids.
 #include "discovery/ChipsetNames.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // ATI and AMD chipsets by device id, and the few bridges of ServerWorks, Compaq and
 // Transmeta that the identification knows.
 #include "discovery/ChipsetNames.h"

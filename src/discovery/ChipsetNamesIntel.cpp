@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Intel host bridges and LPC/ISA bridges by device id.
 #include "discovery/ChipsetNames.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // nVidia system platform processors (host bridges) and media and communications processors
 // (LPC bridges) by device id.
 #include "discovery/ChipsetNames.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // SiS host bridges and LPC bridges by device id.
 #include "discovery/ChipsetNames.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // VIA host bridges and south bridges by device id.
 #include "discovery/ChipsetNames.h"
 

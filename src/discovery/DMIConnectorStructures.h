@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The structures that describe what can be plugged into the board: port connectors (type 8)
 // and expansion slots (9).

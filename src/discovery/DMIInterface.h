@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The DMI interface: finds the firmware's SMBIOS structure table in physical memory and keeps
 // one object per structure of a known type, each able to write its report.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The structures that describe the memory: memory controller (type 5) and modules (6) of
 // older boards, physical memory array (16) and memory devices (17).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The enumerations of the SMBIOS structures, by value.
 #include "discovery/DMINames.h"
 

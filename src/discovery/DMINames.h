@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The names SMBIOS gives to the values of its enumerations, as tables of (value, name).
 #include <cstdint>

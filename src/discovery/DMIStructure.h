@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The base of the objects kept for the SMBIOS structures the kit knows, and the factory that
 // makes one from a structure of the table.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The structures that describe the machine as a whole: BIOS (type 0), system (1), base board
 // (2), system enclosure (3) and processor (4).

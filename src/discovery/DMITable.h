@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The SMBIOS structure table as the firmware leaves it in memory: the "_DMI_" entry point that
 // locates it, and the walk over its structures. Everything here reads a buffer of a known

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // What the memory controller tells about the memory: type, ratio to the bus clock (or offset
 // from it, or divider of the processor clock), timings, channels, ECC, and the memory clock

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The i865/i875 memory controller. The host bridge's clock select register gives the ratio;
 // timings, ECC and channels are in the register window of device 6 (the overflow device),
 // which the identification has made visible.

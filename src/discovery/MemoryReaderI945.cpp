@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The i945/i955/i975 memory controller, read through the MCH register window (the base in
 // configuration dword 0x44).
 #include <cstdio>

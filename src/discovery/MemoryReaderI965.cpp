@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The i946/i965 memory controller, read through the MCH register window (the base in
 // configuration dword 0x48).
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The DRAM controller inside the AMD K8 processor (function 2 of the K8 bridge device): DRAM
 // timing (0x88), configuration low (0x90) and high (0x94). The memory clock is the processor
 // clock divided by a whole number, so both readers set a divider instead of a ratio.

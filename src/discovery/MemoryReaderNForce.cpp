@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The memory controllers of the nForce 680i SLI, 650i Ultra and 650i SLI SPPs and of the
 // nForce4 SLI Intel Edition. The clock ratio lives in function 2 of the host bridge, the
 // timings in functions 0 and 1 of device 1.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The memory readers: one per chipset family, each filling a CMemoryInfo from the memory
 // controller's registers (and, where the family needs it, refining the bridge's model and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The capability family: one class per standard capability id (1 to 10, 13 to 17) and per
 // PCI-Express extended capability id (1 to 5, 11). Parse decodes from the configuration image

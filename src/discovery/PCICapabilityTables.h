@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The names and codes the capability dumps decode, as data.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The descriptive name of a PCI function's class: the base class name (base classes 1 to 17),
 // replaced by the sub-class name and then by the programming interface name where those are

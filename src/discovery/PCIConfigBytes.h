@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Little-endian fields of a configuration image.
 #include <cstdint>

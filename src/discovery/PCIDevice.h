@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The record of one PCI function found by the scan: its location, a copy of its
 // configuration header (common part and layout-specific part), its decoded capabilities and a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Where the PCI-Express enhanced configuration space lies, read from a register of the known
 // north bridges: base = ((value >> shift right) & mask) << shift left, in 32 bits.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The three layouts of the configuration header after the common part.
 #include <cstring>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The PCI interface: the kit's PCI configuration access and the catalogue of the PCI
 // functions present (one CPCIDevice per function in the kit root's device list). Offsets 0

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The PCI scan: one CPCIDevice per function that answers, with its header and its class
 // name; the rest of the configuration and the capability chains are read on first use. A
 // rescan adds the functions that appeared, removes the ones that vanished and keeps the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Output of the PCI dumps: formatted here and handed to the kit root's trace function, which
 // the caller installs (the kit never installs one itself). Nothing is printed while it is null.

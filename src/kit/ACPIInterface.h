@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The ACPI interface: finds the firmware's root system description pointer (RSDP), walks the
 // root table (RSDT) it points at, and creates the PM timer that the fixed ACPI description

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The ACPI power management timer: a 24-bit counter at 3.579545 MHz behind an I/O port
 // that the firmware's FADT names.

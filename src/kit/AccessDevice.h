@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The access device: the object that stands where the kernel driver stands. CDeviceDriver
 // turns every hardware operation into one request of the driver protocol (control code,

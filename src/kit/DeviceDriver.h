@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The driver service. Every hardware operation of the kit becomes one request of the driver
 // protocol, answered by the access device that stands where the kernel driver stands. The

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The request protocol between CDeviceDriver and the access device that stands where the
 // kernel driver stands: NT control codes with small little-endian input and output buffers.

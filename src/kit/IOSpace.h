@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // I/O spaces: uniform byte, word and dword access at offsets inside one hardware range (a
 // block of ports, a window of physical memory, the PCI configuration space, the enhanced

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "kit/IOSpace.h"
 
 uint8_t CIndirectIOSpace::ReadByte(uint32_t) { return 0xFF; }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The bases of what the kit registers: interfaces (one per hardware service) and devices
 // (what the scans find).

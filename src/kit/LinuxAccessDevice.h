@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The "linux" access device: the real machine through the kernel's interfaces. Ports through
 // ioperm/iopl and the in/out instructions, else /dev/port; physical memory through /dev/mem;

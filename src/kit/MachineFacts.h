@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The few facts about the machine that the SMBus controllers and the clock chip drivers go
 // by: the bus clock the processors were measured at, the graphics card's bus, which PCI

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The root of the hardware kit: one per process. It owns every I/O space, interface, device
 // and timer the kit creates, carries the kit lock "ORVEXSDK" that serialises all hardware

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "kit/PCIConfig.h"
 
 #include "kit/IOSpace.h"

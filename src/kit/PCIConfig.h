@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Routing of PCI configuration accesses: offsets 0 to 255 go to the registered PCI
 // configuration space (ports 0xCF8/0xCFC), 256 and above to the registered PCI-Express

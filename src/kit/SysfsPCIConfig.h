@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // PCI configuration space through the kernel's sysfs files (<root>/0000:BB:DD.F/config), for
 // machines where the program may not touch ports 0xCF8/0xCFC itself. The Linux access device

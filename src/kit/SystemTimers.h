@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The time bases of the operating system: the millisecond system timer and the
 // performance counter.

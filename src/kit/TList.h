@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The kit's singly linked, append-only list. The list frees its items but never the
 // elements; DeleteAll destroys the elements and leaves the (now empty) items in place.

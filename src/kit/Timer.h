@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The base of the kit's timers: a counter read as a floating-point tick count, its
 // frequency, and the calibration of that frequency against another timer.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The trace sink. The driver service and the dump operations describe what they do in trace
 // lines; the sink discards them unless tracing was switched on (the CLI's --trace or the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The trace of hardware writes: with tracing on, every write the kit makes to the machine is
 // listed as it is made, one line each, in the hexadecimal forms pciutils and i2c-tools use:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The real clock and the time services of the kit, all served by the clock in force.
 #include "platform/Clock.h"
 

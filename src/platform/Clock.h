@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // One clock for the whole program. On a real machine it is the monotonic clock of the
 // system; on the simulated board the board installs its own clock, so that every wait the

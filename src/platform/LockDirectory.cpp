@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Finding, creating and checking the lock directory, and opening lock files in it. The
 // directories are opened one below the other without following symbolic links, and each is
 // checked on the descriptor that the next step opens through, so what is checked is what is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Where the system-wide locks live: the named mutexes and the single-instance lock are locks
 // on files in a lock directory, so that every process on the machine that opens a lock of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The lock between processes. An uncontended take and release costs five system calls: the
 // flock, a read and a write of the state byte, and a write and an unlock on release. A wait
 // for another process tries the lock with sleeps that grow from 50 us to 4 ms, so that a

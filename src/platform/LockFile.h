@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Inside the platform layer only: the part of a named mutex that other processes see. A
 // process opens the lock file of a named mutex once and holds an exclusive flock on it while

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The named mutexes: one registry for the process, keyed by the lock file's path (so by the
 // namespace the name was opened in as well as by the name). Each handle is an object of its
 // own that shares the mutex state with every other handle of that name; the state lives as

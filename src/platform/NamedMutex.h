@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Named mutexes with the semantics the kit was written against: a mutex is
 // recursive for its owner, a wait can time out, and a mutex whose owning thread ended while

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Creating and checking the program's own directories. The final check is made on the
 // directory as opened without following a symbolic link, so what is checked is what is used.
 #include "platform/PrivateDirectory.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Inside the platform layer only: makes sure a directory the program keeps its own files in
 // exists and can be trusted, for the work directory and the runtime directory.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The real processors: the online count and the affinity of the calling thread from the
 // system, CPUID and RDTSC executed directly (x86 only; elsewhere they read as zero).
 #include "platform/Processors.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The logical processors: how many are online, pinning the calling thread to one of them,
 // and the two instructions the kit executes directly (CPUID and RDTSC). On a real machine

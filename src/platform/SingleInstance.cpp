@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The single-instance lock: an exclusive flock on "<name>.lock" in the lock directory.
 // The kernel drops the lock when the file is closed, which happens however the process ends.
 // The lock file is left in place on release: removing it would let two processes lock two

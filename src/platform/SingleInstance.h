@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The system-wide single-instance lock: an exclusive flock on "<name>.lock" in the lock
 // directory of the current lock namespace (platform/LockDirectory.h), beside the named locks.

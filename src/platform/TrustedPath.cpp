@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Whether root can trust a directory path. Root reads its settings and profiles from the work
 // directory by path, and the boot unit applies the profile it finds there; if another user
 // could rename a directory on the way, or replace a link on it, that user could put a profile

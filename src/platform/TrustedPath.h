@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Inside the platform layer only: whether root can trust a directory path, that is whether
 // nobody but root can change what the path leads to.

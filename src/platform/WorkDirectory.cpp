@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The work directory: chosen from the environment and the user, created when missing and
 // refused when it is not a real directory of the user.
 #include "platform/WorkDirectory.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Where settings and profiles live: $PENDULON_WORKDIR if set; else /var/lib/pendulon/ for
 // root and ${XDG_STATE_HOME:-~/.local/state}/pendulon/ for other users. The directory is

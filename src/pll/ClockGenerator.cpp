@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The clock chip driver base: moving the register image, and the gradual walk to new clocks.
 #include "pll/ClockGenerator.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The base of every clock chip driver: the chip's register image and how it is moved through
 // the IC command set, the clocks last read, the limits, and the gradual walk of the FSB and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A model's limits record into its driver.
 #include "pll/ClockLimits.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // What a clock generator model lets the user do: the range of the FSB and of the second bus
 // clock, what that second clock is, and which of the two the driver can set. Each model keeps

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // One set of clocks as it travels between the clock chip drivers and the user: what a chip
 // runs at, what the user asks for, what a preview would give. -1 (any value <= 0) means the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The drivers of FB-DIMM memory clock buffers: the chip's register image, moved through the
 // IC command set like a clock generator's, and the clock skews of the two memory channels.

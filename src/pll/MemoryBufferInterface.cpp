@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The memory buffer interface.
 #include "pll/MemoryBufferInterface.h"
 

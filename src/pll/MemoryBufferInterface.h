@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The memory buffer interface of the kit (type 18): the FB-DIMM clock buffer at SMBus address
 // 0x6A, identified at start, its driver and the interface lock "Access_MemoryBuffer.Method".

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The clock generator interface of the kit (type 17): finds the clock chip at start (a PLL
 // inside an nVidia chipset by its PCI id, else whatever answers at SMBus address 0x69), owns

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The table of the supported clock generators, and what is made from it: the two name tables,
 // the name lookup and the creators.
 #include "pll/PLLModels.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The supported clock generators: one row per model with its PLL id, display name, the driver
 // it creates, what its second bus clock is, whether the simulated board emulates it and how

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The PLL divider searches.
 #include "pll/PLLSearch.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The search for PLL dividers shared by every clock chip with an M/N PLL: start from the
 // largest divisor of the reference, and lower it until the multiplier fits under the chip's

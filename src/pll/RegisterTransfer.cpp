@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Block and word transfers of a register image.
 #include "pll/RegisterTransfer.h"
 

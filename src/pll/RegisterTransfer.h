@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Moving a chip's register image through its IC command set, shared by the clock generator
 // drivers and the memory buffer: one block from command 0, or one word per register with the

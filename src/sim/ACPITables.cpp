@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The "acpi" section of a board file (documented in boards/README.md) and the firmware
 // tables built from it, in the published ACPI layouts.
 #include "sim/ACPITables.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The board's ACPI firmware tables: the optional "acpi" section of a board file, from which
 // the board builds an RSDP, an RSDT (and, for revision 2, an XSDT) with a FADT, FACS, DSDT,

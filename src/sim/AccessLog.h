@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The record of every access the simulated board served, for tests to inspect.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The plain devices of a board: RAM regions and the ACPI power management timer.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The board's own time: a nanosecond counter that moves only when the program waits or
 // touches the hardware, so that every wait the program makes is still made (and can be

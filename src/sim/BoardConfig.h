@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A board as its file describes it, checked and decoded; the board is built from this.
 #include <array>

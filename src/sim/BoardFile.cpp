@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The board file format (documented in boards/README.md), decoded into a BoardConfig.
 #include <cmath>
 #include <cstring>

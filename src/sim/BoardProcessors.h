@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The board's logical processors: their number, the affinity of each calling thread, the
 // CPUID answers of each processor, its MSRs and its time-stamp counter, which runs at bus

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The board's buses: every device claims a range of I/O ports or of physical memory through
 // a handler, and the two maps hand each access to the handler that claims it. A new device

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The register file, transfers and output tracking shared by the simulated clock chips.
 #include "sim/ClockChip.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Clock chips on the simulated SMBus: a 256-register file with the habits these parts share
 // (a byte-count register that decides how long a block read is, PLL registers that ignore

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The Cypress clock chips of the simulated board.
 // CY28346: FSB = reference × N / M with N = register 8 and M = bits 7..1 of register 9; the
 // reference is 32.005333, 48.008, 96.016 or 64.010666 MHz by bits 1..0 of register 0, and AGP

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // What the emulated clock chips share from their data sheets: the 14.31818 MHz crystal most
 // of them run from, and the output dividers of the ICS chips' 4-bit codes,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The ICS clock chips of the simulated board. ICS 951462: two PLLs (CPU and PCI Express) from
 // a 14.31818 MHz crystal, each VCO = 14.31818 × (N + 8) / (M + 2) with a 6-bit M and a 10-bit
 // N, and output dividers chosen by 4-bit codes. The CPU PLL's M/N registers take writes only

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The ICS 951412 of the simulated board: no PLL registers, only a 5-bit frequency select in
 // register 0 that picks one of the chip's 30 clock sets. The select bits take over from the
 // strapping pins once bit 7 of register 0 is set. The chip drives the FSB, a 66 MHz-class

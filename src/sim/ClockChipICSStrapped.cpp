@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The ICS clock chips of the simulated board whose CPU output divider no register shows: ICS
 // 94228, 950405, 954119, 954123, 954148, 9PLRS509 and 9PLRS587 (and the 954519, which shows
 // it in register 19). The board's frequency-select straps choose that divider at power-on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The IDT clock chips of the simulated board: frequencies set as codes rather than PLL
 // dividers.
 // CV107: FSB = code × step, code = register 27 + 256 × bits 1..0 of register 26, the step by

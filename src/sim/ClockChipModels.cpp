@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The clock chip models a board file can name ("type": "clock", "model": NAME). A new family:
 // declare its creator here and add its row to the table.
 #include "sim/ClockChip.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The Realtek RTM 862-410 of the simulated board. It answers word transfers only, with the
 // register in bits 6..0 of the command (software sets bit 7) and 0x00 as the first byte.
 // CPU PLL: VCO = 300 × 2 × (N / 32 + 2) / ((M + 2) × 3), M = register 11, N = register 15 +

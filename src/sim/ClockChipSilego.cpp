@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The Silego SLG505YC56D of the simulated board: the FSB in whole MHz in register 15 and bits
 // 1..0 of register 14, PCI-E in whole MHz in register 16, PCI a third of PCI-E (× 0.334).
 // The written values run once bit 7 (FSB) and bit 6 (PCI-E) of register 17 are set; before,

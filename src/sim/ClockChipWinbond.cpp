@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The Winbond clock chips of the simulated board. Both run one PLL from a 14.31818 MHz
 // crystal, VCO = 14.31818 × (N + 4) / M, M and N in registers 8 and 9. Until software sets
 // bit 7 of register 13 the PLL runs at the frequency strapped at power-on, whatever the

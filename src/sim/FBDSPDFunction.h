@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The SPD controllers of an Intel 5000 series FB-DIMM branch device (the functions
 // 8086:25F5 and 25F6), each reaching the SPD EEPROMs of one FB-DIMM channel through

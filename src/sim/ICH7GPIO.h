@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The general-purpose I/O block of the Intel ICH7 LPC bridge (8086:27B8 at 00:1f.0): 64
 // ports at the base the bridge's register 0x48 names, decoded while bit 4 of register 0x4C

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The SMBus host controller of the Intel I/O controller hubs, as the silicon behaves behind
 // its 32 I/O ports: a transaction runs on the board's SMBus for the time the wire takes

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Reading the fields of a board file: typed accessors that say, in one message naming the
 // board and the field, what is wrong with a value instead of throwing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The local APIC page: every processor sees its own local APIC at the same physical address.
 // Served: the id (0x20) and version (0x30) registers, the timer (LVT 0x320, initial count

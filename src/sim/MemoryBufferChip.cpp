@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The FB-DIMM memory clock buffer ICS 9P932 of the simulated board. Registers 8 and 9 hold
 // the skew codes of channels A and B (CLKIN in the high nibble, FB-INT in the low one);
 // register 10 identifies the part (low nibble 1) and is read-only. A block read sends a fixed

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Finds the nVidia chipset functions that carry clock PLLs and puts the PLLs on the board.
 #include "sim/NForcePLL.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The clock PLLs inside the board's nVidia chipset, as the silicon behaves:
 // - nForce4 (LPC bridge 10DE:0050 at 00:01.0) and MCP55 (function 10DE:0368): two I/O port

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The nForce2 PLLs in the host bridge's configuration space (see sim/NForcePLL.h). Each
 // takes the place of the function it lives in and keeps it for every other register.

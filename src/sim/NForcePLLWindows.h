@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The nForce4 / MCP55 PLL behind its two I/O port windows (see sim/NForcePLL.h).
 #include <array>

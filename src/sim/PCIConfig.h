@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The PCI functions of the board and the two ways to reach their configuration spaces:
 // configuration mechanism #1 (the address latch at 0xCF8, the data window at 0xCFC) and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Functions that firmware can hide: a function that answers configuration cycles only while
 // a register of another function holds a given value, as chipsets hide devices with a

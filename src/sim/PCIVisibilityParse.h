@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // "visible_when" of a board file's pci entry:
 //   {"at": "00:1f.0", "reg": "0xf2.b", "mask": "0x08", "value": "0x00"}

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The board's record as a text file, for tests that run the programs as separate processes:
 // when PENDULON_SIM_RECORD names a file, the simulated access device appends to it, as it is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The "smbios" section of a board file (documented in boards/README.md): the structures are
 // encoded as the SMBIOS reference lays them out, from the section's own values, and placed
 // into the board's RAM with a valid entry point.

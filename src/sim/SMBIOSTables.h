@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The board's SMBIOS tables: the optional "smbios" section of a board file, from which the
 // board builds an "_SM_" entry point with its "_DMI_" part at a 16-byte boundary between

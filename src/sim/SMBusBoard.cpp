@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The "smbus" section of a board file (documented in boards/README.md) and the buses,
 // devices and host controllers built from it.
 #include "sim/SMBusBoard.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The "smbus" section of a board file: the board's SMBus host controllers, each with its own
 // bus (channels, multiplexer select line, devices), and how they are put on the board. A host

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The board's SMBus: the wire between one host controller and its target devices. A board
 // with a multiplexer has several channels, each with devices of its own; which channel the

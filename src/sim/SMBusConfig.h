@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The board's SMBus host controllers as a board file describes them ("smbus" section, see
 // boards/README.md): each controller with its own bus, channels, multiplexer select line and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The time a host controller's transaction takes on the wire: a cycle starts at a board time
 // and ends the wire time later, or never when a device holds the clock low. The emulated

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The SMBus host controller families a board file can name, as data: one row per family,
 // the name used in the "smbus" section and the function that builds its emulation.
 #include <memory>

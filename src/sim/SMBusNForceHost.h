@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The emulated nForce (MCP) host controller: protocol 0x00 (a write starts the transaction:
 // bit 0 read, bits 1..3 the kind: 1 quick, 3 byte data, 4 word data; it reads 0 once the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The host controller families besides Intel's, as rows of the board's table of SMBus host
 // kinds: VIA/ATI (Intel layout with the buffered block), SiS, ALi M1563, ALi M7101, nForce,

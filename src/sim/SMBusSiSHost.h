@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The emulated SiS host controller (SiS 630 to 966). Status 0x00 (bit 1 device error, bit 2
 // bus collision, bit 3 completion, bit 4 block chunk ready; written ones clear), control 0x02

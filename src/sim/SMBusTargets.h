@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Devices on the simulated SMBus: the base every target derives from (with the faults any
 // device can be given), SPD EEPROMs and a generic register file. A clock chip or a memory

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The emulated VIA VT82xx / ATI SB host controller: the Intel register layout with a 32-byte
 // block buffer that takes the whole block. Status 0x00 (bit 0 host busy, bit 1 completion,

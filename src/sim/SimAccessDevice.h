@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The "sim" access device: answers the driver's requests from a simulated board. Preparing
 // it installs the board's clock and processors in the platform layer, releasing it (or

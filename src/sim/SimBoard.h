@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The simulated machine: PCI functions behind ports 0xCF8/0xCFC and the enhanced
 // configuration window, physical memory, the PM timer, per-processor CPUID tables, MSRs and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The AMD-756/766/768 host controller, 16-bit registers: global status 0x00 (bit 0 abort,
 // bit 1 collision, bit 2 device error, bit 3 host busy, bit 4 cycle complete, bit 5 time-out,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The register access of one chip. CICCommandSet answers every operation with failure;
 // CSMBusICCommandSet reaches a chip on the SMBus through the locked transactions of its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The base of the kit interfaces that drive one chip through a command set: the clock
 // generator and the memory buffer. It owns the command set and carries the interface lock.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The SPD controller of one FB-DIMM channel of the Intel 5000 series memory controller hub,
 // reached through configuration registers of the branch device: a 16-bit status/data

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The SMBus host controllers of the Intel I/O controller hubs. Both classes share one
 // register block (status 0x00, control 0x02, command 0x03, address 0x04, data 0x05/0x06,

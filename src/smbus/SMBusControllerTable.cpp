@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Which south bridge gets which SMBus controller class, what its controller is called and can
 // do, how its host interface is switched on and where its register block lies: one table row
 // per family. The configuration registers and bits the steps use are named as the chipsets'

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Every SMBus controller class the discovery can create, and the shape of the table that says
 // which south bridge gets which (the rows are in SMBusDetection.cpp): per row the vendor, the

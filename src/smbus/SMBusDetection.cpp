@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The walk of the PCI functions in the order the PCI scan listed them, looking for the first
 // that the controller table (SMBusControllerTable.cpp) has a row for, and the FB-DIMM SPD
 // controllers of the Intel 5000 series.

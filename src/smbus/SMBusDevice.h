@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // An address that answered on the SMBus: the controller that reached it, the multiplexer
 // channel and the 7-bit address. Devices live in the kit's device list and are never removed.

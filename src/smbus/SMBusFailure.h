@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Why an SMBus transaction failed. The transactions keep their 0/1 (or byte count) results;
 // beside them every controller keeps, for each thread, the cause of the last transaction

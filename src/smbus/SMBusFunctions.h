@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // What an SMBus controller can do, as i2c-tools asks an adapter for its functions
 // (I2C_FUNCS) before a command: the transactions its class runs and how its block transfers

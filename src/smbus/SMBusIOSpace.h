@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The SMBus host controllers. Every controller the kit finds is a port space over its
 // register block with six SMBus transactions (byte, word and block, read and write). Clients

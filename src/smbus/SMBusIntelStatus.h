@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The host status register of the Intel ICH layout, which the PIIX4, the VIA and ATI south
 // bridges and the ALi M1563 share (offset 0x00; bits written back as 1 clear them), and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The SMBus interface: finds the machine's SMBus host controller among the PCI functions the
 // scan listed and creates the matching controller object, adds the FB-DIMM SPD controllers

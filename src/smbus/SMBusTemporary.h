@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A controller object of another class made for one transaction on the same register block,
 // as some controllers run part of their transactions through a sibling class. The object

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The waits of the SMBus hosts. Each reads the host's status until it shows what is waited
 // for, sleeping between readings, and gives up once its budget of readings is spent. A wait

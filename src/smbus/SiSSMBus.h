@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The SiS host controller (SiS 630 to 966): status 0x00 (bits 1 and 2 errors, bit 3
 // completion, bit 4 block chunk ready; written ones clear), control 0x02 (bits 0..1 non-zero

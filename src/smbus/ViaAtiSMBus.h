@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The VIA VT82xx and ATI SB host controllers: the Intel register layout (status 0x00, control
 // 0x02, command 0x03, address 0x04, data 0x05/0x06, block data 0x07) with a 32-byte block

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The nForce (MCP) host controller: protocol 0x00 (writing it starts the transaction), status
 // 0x01 (bit 7 done, bits 0..4 the outcome, 0 when the device answered), address 0x02,

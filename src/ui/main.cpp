@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // pendulon: the program. With "-i" it applies profile 0 to the clock generator and ends (this
 // is what the boot unit runs; it needs no display). Otherwise it starts the application core,
 // says what it found and runs until Ctrl+C or SIGTERM, then writes the settings and ends.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A simulated board for the benchmarks: loaded from boards/ with its access log switched off
 // (the log would be measured with every access). On failure the benchmark is skipped with the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The application core on the demo board. BM_AppStart: the whole start (driver, kit built in
 // its order, settings, clocks read) in board time against the waits the hardware protocols
 // make in it ("ratio", expected at most 1.05): the sleeps, and the measurement windows the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The cost of one PCI configuration dword read through the whole kit (I/O space, driver
 // request, access device): on the simulated board and through the sysfs path of this host.
 // On the host the kernel's own pread of the config file is measured beside it, and the ratio

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // One clock measurement of the CPU interface (UpdateClocks) on the demo board's Core 2 Duo,
 // whose counter runs at a constant rate, so the bus clock comes from the local APIC timer
 // measured over 10 ms of the PM timer and the core clocks follow from the multipliers. On the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # The share of one core the once-a-second refresh of the measurements takes on this machine:
 # `pendulon-cli monitor` runs for N refreshes (default 10) and for one; the difference of their
 # processor times over the difference of their run times is printed (the target is at most 1%).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A full PCI scan (buses 0 to 15, the capability chains, the enhanced window) through the whole
 // kit: on the demo board and on this machine through the linux access device. Beside the
 // host's scan, reading every function's 256 configuration bytes straight from sysfs (what

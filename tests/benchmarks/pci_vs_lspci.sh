@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Whole-process time of `pendulon-cli pci --ids-only` against `lspci -n` on this machine:
 # each is run N times (default 20), in turns, and the ratio of their median runs is printed
 # (the target is at most 0.80: both read the same headers, and pendulon-cli starts leaner).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The gradual FSB change on the demo board's clock chip: each step is one register write and
 // a 200 ms settle wait, so a walk of n steps costs at least (n + 1) × 200 ms of board time.
 // Reported: "ratio", the board time against that figure; "transfer_ms_per_step", what each

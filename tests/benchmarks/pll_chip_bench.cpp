@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The cost of previewing a new FSB on an ICS 951462: the divider search and the decode the
 // PLL Control window runs at every slider move. Reported beside the 200 ms a real change must
 // wait for the clocks to settle, as previews per settle wait.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // SMBus transactions on the simulated ICH4-class controller of the demo board (ICH8), on the
 // board clock: a byte read against the 5 ms the protocol waits after its start, and a
 // 21-byte block read against the byte-done waits it makes. The ratios say what the

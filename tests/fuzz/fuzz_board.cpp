@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // libFuzzer: the board file parser of the simulated machine on any bytes. A board file is
 // untrusted input: bad ones are refused with a reason, none may crash the parser.
 #include <cstddef>

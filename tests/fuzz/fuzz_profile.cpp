@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // libFuzzer: the profile reader on any bytes. Whatever it lets through must be safe to hand
 // to the clock chip: images of at most 255 bytes, clocks a walk can reach.
 #include <cmath>

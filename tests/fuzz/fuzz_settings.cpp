@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // libFuzzer: the settings file reader on any bytes. It must never read out of bounds, and
 // what it gives must be what the writer can write again.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A kit whose driver answers from an in-memory machine: sparse physical memory that tests
 // fill with firmware tables byte by byte (unfilled memory reads all ones, as a hole does),

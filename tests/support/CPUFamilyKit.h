@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A kit on a simulated board for the processor family tests: boards from files or from a
 // text, MSR values set through the driver as the tests go, the board's MSR record, and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Boards for the processor tests (a board file, or a small board with the vendor a test
 // needs) with the ACPI and CPU interfaces built on them, and a wrapper around the board's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A kit on a simulated board with the PCI interface scanned and the chipset interface
 // created, as the program builds them, for the chipset tests. Boards can be taken as they

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // SMBIOS structures put together byte by byte for the DMI tests, and a driver on a board
 // made from a board file's text.

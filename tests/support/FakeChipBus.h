@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A clock chip as the drivers see it through their IC command set, for tests: a register
 // file that records every transfer (and every wait, through a clock installed for the test),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Machine facts a test sets by hand, in force while the object lives: a driver under test
 // goes by them instead of a kit's interfaces. Records the SMBus channel switches asked for.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A forked child process that runs a function, and two pipes for the two to tell each other
 // where they are, one character at a time. A child that ends, or a reply that does not come

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A kit on a simulated board, with the driver initialised and its device open, for tests
 // that exercise the I/O spaces and the driver through the emulated hardware.

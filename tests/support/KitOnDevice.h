@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A kit root whose driver runs on the given access device, initialised and with its device
 // open, as the program has it between start and exit. The object puts everything away again:

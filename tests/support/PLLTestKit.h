@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The whole kit, built in the program's start order, on a simulated board given by name or
 // as a board document, for the clock generator and memory buffer tests; with a look at the

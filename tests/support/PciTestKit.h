@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A kit on a simulated board for the PCI tests. The board sits behind an access device that
 // can make PCI functions vanish (they read all ones through the configuration ports and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Gives each test process locks of its own. ctest runs the tests in parallel processes, and
 // as root they would all share /run/lock/pendulon/ (and wait for a pendulon running on the
 // machine). Unless PENDULON_RUNTIME_DIR is set already, it is set here, before any test runs,

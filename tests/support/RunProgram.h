@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Runs a program of this build and collects its exit status and output.
 #include <sys/wait.h>

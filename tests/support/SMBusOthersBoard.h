@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A board with one controller of each non-Intel family, each on a bus of its own carrying
 // the devices of the Intel test board (SMBusTestBoard.h), and the two SPD controllers of an

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A small board with one SMBus controller of each Intel class (ICH1 class at 0x500, ICH4
 // class at 0x600), each with the same devices on its own bus, and the kit on it; helpers to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // What the write trace must say, worked out from the simulated board's own record of the
 // accesses it served (sim/AccessLog.h) and of the transactions on its SMBus: the board's

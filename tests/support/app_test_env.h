@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // What the application tests share: a private work directory, runtime directory and systemd
 // unit tree for each test (set in the environment and removed afterwards), files in them, and

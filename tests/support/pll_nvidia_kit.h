@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A kit on a simulated board for the nVidia chipset PLL tests: the PCI interface scanned as
 // the program has it, port and configuration access for looking at the PLL registers, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The simulated board's ACPI tables: laid out as the published layouts say (checked here
 // byte by byte, not through the probe), found by the probe, and broken on request.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // pendulon-cli acpi on the simulated boards.
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The probe fed with seeded random and mutated firmware tables. Whatever the bytes say, it
 // must stay inside what it read (the sanitizer build watches that), never read a table
 // longer than 4096 bytes, examine at most 17 entries, and make a timer only from a FADT

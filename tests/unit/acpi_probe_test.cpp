@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The ACPI interface's probe on firmware tables laid byte by byte into an in-memory machine.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The application core on the demo board: the start in its order, the settings and profile 0
 // as the program reads and writes them, "-u" and "-i", the window messages and the exit.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The text forms of the settings file, the profiles and the dump report, how their lines are
 // read, and how files are replaced.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // pendulon-cli beside another program that holds the kit lock: it waits for it, gives up
 // saying so, and says why when the lock cannot be had for another reason. pendulon and
 // pendulon-cli on a simulated board use that board's locks, not the real machine's.

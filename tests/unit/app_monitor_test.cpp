@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The monitor thread beside the user's actions: it measures again under the kit lock while
 // profiles are applied and clocks are read on the main thread, follows a changed bus clock,
 // and ends at once when asked. These tests also run under ThreadSanitizer.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The programs as the user runs them: pendulon with "-i" and "-u", a second pendulon beside a
 // running one, and the profile, startup, monitor and settings commands of pendulon-cli.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // "pendulon-cli chipset" on the simulated boards.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Functions that firmware hides: made visible by the identification (with a second PCI scan)
 // and hidden again at close, as far as the bridge asks for it.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The memory clock from the memory controller's ratio, offset or divider.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Naming of north and south bridges from the vendor tables, and the texts of bridges the
 // tables do not know.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The memory readers, each on a board of its family, with values worked out by hand from the
 // registers the board sets.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What the two programs do with the words they are given: a mistyped switch, an empty board,
 // a stray argument or an unknown command is refused with exit status 2 and a message naming
 // it, and nothing runs, least of all on this machine's hardware instead of the simulated

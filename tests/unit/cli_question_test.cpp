@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The question before a write, as a person at a terminal sees it: it names exactly what will
 // be written (from which clock to which, in how many writes; the skews from and to), and an
 // answer other than "y" writes nothing of it. pendulon-cli runs on a pseudo-terminal, with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // pendulon-cli --trace on the simulated boards: the write lines it prints on stderr, held
 // against the record the board itself keeps of the writes it served and of the transactions
 // on its SMBus (written to a file by the board as the program ends).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // pendulon-cli cpu: the report, its JSON form and the watch.
 #include <gtest/gtest.h>
 

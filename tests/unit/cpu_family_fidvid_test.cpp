@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // FID/VID status decoding and conversion of each family's control.
 #include <gtest/gtest.h>
 

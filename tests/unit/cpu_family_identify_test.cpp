@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What the vendor and family objects find out when a processor is collected: the objects
 // attached, caches, core counts, flags and counters.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Each family's current multiplier from its own registers, on processors described by hand.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The name, code name, package and multiplier of each board's processor, and of the processor
 // models virtual machines present.
 #include <gtest/gtest.h>

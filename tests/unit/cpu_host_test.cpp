@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The CPU interface on this machine's processors (CPUID needs no access device) against
 // what the kernel reports in /proc/cpuinfo.
 #include <gtest/gtest.h>

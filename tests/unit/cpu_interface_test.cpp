@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The CPU interface on simulated boards: the processors it finds, how it groups them, what
 // it reads from each and the clocks it measures.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // One logical processor on its own: the APIC id split, attaching vendor and family objects,
 // the multiplier they give, the MSRs it keeps and its FID/VID report.
 #include <gtest/gtest.h>

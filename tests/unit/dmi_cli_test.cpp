@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // "dmi" on the simulated boards, and the SMBIOS tables those boards build.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Random and mutated tables for the walk and the structures: nothing is read outside the
 // table (the sanitizer build checks every access), the walk ends, and every report is plain
 // text.

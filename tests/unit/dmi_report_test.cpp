@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The reports the DMI structures write, from a table as a 2007 BIOS leaves it.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The DMI table as untrusted input: the entry point's rules, the walk over damaged tables and
 // the string area.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The kit's timers: the generic calibration with scripted timers, the operating system's
 // and the processor's counters on the simulated board's clock, the ACPI PM timer on a port
 // of an in-memory machine, and the MSR register the performance counter reads.

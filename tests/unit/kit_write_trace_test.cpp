@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The write trace of the kit: the line of each kind of write, and on the simulated boards
 // every write the board served listed once, in order (the kit's set-up, a walk of the FSB
 // over block and word transfers), with the SMBus transactions' register writes left out,

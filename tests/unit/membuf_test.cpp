@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The FB-DIMM memory buffer: finding the ICS 9P932, the skews of both channels in registers 8
 // and 9, writing them back with the rest of the image, and the raw image writes.
 #include <gtest/gtest.h>

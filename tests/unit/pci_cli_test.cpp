@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // "pendulon-cli pci" on the demo board and on this machine, held against lspci.
 #include <gtest/gtest.h>
 #include <unistd.h>

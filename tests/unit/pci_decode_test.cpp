@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Decoding without a scan: class names, the enhanced-window rules of the north bridges, the
 // capability classes and the dumps.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The PCI scan on simulated boards: what it finds, where it looks, what a rescan keeps.
 #include <gtest/gtest.h>
 

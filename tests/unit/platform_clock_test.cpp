@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The clock in force and the time services derived from it; the real processors.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The work directory and the single-instance lock, on the real file system.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The named mutexes and the single-instance lock between processes: waits and time-outs
 // against another process, holders that die, the namespaces of simulated boards, and lock
 // directories that cannot be trusted.

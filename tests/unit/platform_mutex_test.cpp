@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The named mutexes: recursion, time-outs, abandonment, sharing by name.
 #include <gtest/gtest.h>
 

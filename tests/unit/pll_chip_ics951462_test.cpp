@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // ICS 951462, the fully described part: decoding, the divider search, the byte-count repair,
 // the programming-enable bit and the limits.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // SMBus clock chips other than the demo's, through the whole kit: selected by id, read over
 // the board's SMBus host, walked to a new FSB, and the processors then run on it.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The mechanics the SMBus clock chips share: divider tables, the block read with its repair,
 // the M/N register layouts and the divider learned from the measured bus clock.
 #include <gtest/gtest.h>

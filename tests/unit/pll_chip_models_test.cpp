@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Every SMBus clock chip model: a register image from a running board decodes to the clocks
 // worked out by hand from the chip's register description, and a new FSB written through the
 // driver reads back as that FSB within what the chip can resolve.

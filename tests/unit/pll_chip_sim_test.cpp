@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The SMBus clock chip drivers against the emulated chips of the simulated board: what a
 // driver reads is what the chip drives, and a clock the driver sets is the clock the chip
 // then drives, the chip working its outputs out from its own registers.

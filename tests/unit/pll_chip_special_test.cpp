@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What single SMBus clock chip models do differently from the rest: presets, direct
 // frequency codes, the measured bus clock, two-step writes, word access with its unlock
 // sequences, and the values the chips cannot hold.

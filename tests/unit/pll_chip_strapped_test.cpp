@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The clock chips whose CPU output divider no register shows, through the whole kit on the
 // simulated board: the driver learns the divider from the bus clock the kit measured, the
 // emulated chip has it from the board's straps, and the two must agree on every starting

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What the pll commands take and print: model names and ids, and the version of the dump report.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // pendulon-cli pll and membuf on the simulated boards: the model tables, reading the demo
 // board's ICS 951462, walking its FSB, the dump report, raw image writes, the memory buffer
 // of the FB-DIMM board, and the refusal of bad input and of writes nobody confirmed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The clock set record and the gradual walk of the FSB and GSB to new values.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The simulated clock chips: the ICS 951462 of the demo board as the silicon behaves (short
 // block reads until the byte count is written, the programming-enable gate, the outputs and
 // the processors' bus clock following the FSB), and clock devices in board files.

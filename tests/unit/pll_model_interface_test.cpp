@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The clock generator interface: finding the chip at start, selecting a model, the raw
 // register image written and read back, and the model tables.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Moving the register image: block and word transfers through the IC command set, what a
 // failed transfer leaves behind, and the byte order of word transfers on a real bus.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The table of supported clock generators holds what its rows say: every id once, each
 // creator making a driver of its own id with the second bus clock the row names, the name
 // tables made from the rows in their order, and the "emulated" column as the simulator has it:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The PLLs in configuration space: nForce4 for Intel processors, GeForce 6100 (C51) and
 // nForce 680 (C55), on boards whose device 0 functions 2 and 3 hold the PLL registers.
 #include <gtest/gtest.h>

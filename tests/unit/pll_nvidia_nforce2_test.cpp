@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The nForce2 PLL driver on the nforce2-ultra400 board, whose host bridge emulates the FSB
 // PLL and drives the board's bus with it once enabled.
 #include <gtest/gtest.h>

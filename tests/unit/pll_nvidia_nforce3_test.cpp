@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The nForce3 150 and 250 PLL drivers. Their registers sit in the same two port windows as
 // the nForce4's, so the emulated windows of the nforce4-sli board serve them as registers and
 // update handshake (the PLL behind them computes its output as an nForce4's).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The nForce4 and MCP55 PLL drivers against the emulated chipset of the nforce4-sli and
 // k8-mcp55 boards: decoding, the divider search, the update handshake, and the board's bus
 // clock following a new FSB.

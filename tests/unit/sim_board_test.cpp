@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The simulated board as the hardware it stands for: configuration mechanism #1 and the
 // enhanced window, the timers on board time, processors and MSRs, memory, the board file.
 #include <gtest/gtest.h>

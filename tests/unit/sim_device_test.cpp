@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The "sim" access device: the driver's requests answered by the simulated board.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // pendulon-cli smbus: the i2cdetect grid and the i2cdump table, reads and writes, and the
 // refusal of bad input and of writes nobody confirmed.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The IC command set: results, failures and the byte order of word transfers, against a
 // controller that records what it is asked and against the emulated ICH on the demo board.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // SMBus discovery: which controller each south bridge gets, the multiplexed board, finding
 // devices, the interface lock and the kernel-driver check of the linux device.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Why an SMBus transaction failed: every controller class against its emulated host, with a
 // device of each fault on its bus (nobody there, no answer, a lost arbitration, a transfer
 // broken off, a held clock and the busy host it leaves), the functions each class declares

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The Intel ICH controllers against the emulated host controller: transfers on both classes,
 // the register sequences where the hardware depends on them, the waits on the board clock,
 // errors, faults and the locked request path.

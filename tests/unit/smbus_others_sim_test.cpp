@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The emulated non-Intel host controllers on their own, driven register by register as the
 // silicon is: busy while the wire is in use, the outcome only afterwards, written-one-clears
 // status bits, kills, the SiS chunk hand-shake, the nForce done bit and the 5000X clock

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The VIA, ATI, SiS, ALi, nVidia, AMD and Intel 5000X controller classes against their
 // emulated host controllers: transfers of every kind a class runs, the failures of an
 // address nobody answers and of a collision, block edges, and what each family does its own

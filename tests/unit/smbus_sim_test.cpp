@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The simulated SMBus: devices and their faults, channels, the emulated Intel host controller
 // at register level on the board clock, the boards' SMBus sections and the board file.
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Runs inside the test VM (busybox sh, as root on the emulated machine): holds what
 # pendulon-cli reads against the standard tools on the same machine. One line per check:
 #   PASS name

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Runs inside the test VM: the checks of checks.sh held against a pendulon-cli that lies. Each
 # check it runs must fail; one that passes could not catch a wrong pendulon-cli. The liar turns
 # every hexadecimal digit of the real output into the next one (0 to 1, ..., f to 0) and adds

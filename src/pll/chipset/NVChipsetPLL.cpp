@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The pieces every nVidia chipset PLL driver shares.
 #include "pll/chipset/NVChipsetPLL.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // What the PLLs inside nVidia chipsets have in common: they are found by the chipset's PCI
 // device id, never use the SMBus or the register image, reach their registers either in the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The nVidia chipset PLLs in configuration space: nForce4 for Intel processors, GeForce 6100
 // (C51) and nForce 680 (C55).
 #include "pll/chipset/NVConfigPLL.h"

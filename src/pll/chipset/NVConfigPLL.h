@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The PLLs that nVidia chipsets keep in the configuration space of bus 0, device 0: the FSB
 // PLL in function 2 and the PCI-E PLL in function 3, each with a PLL register (M, N and, for

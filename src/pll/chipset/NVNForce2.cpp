@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The nForce2 PLL driver.
 #include "pll/chipset/NVNForce2.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The PLLs of the nForce2 in the configuration space of the host bridge: the FSB PLL at
 // (0,0,0) 0xA4 (M in bits 0-7, N in bits 8-15, from 25.06067 MHz) with its control register

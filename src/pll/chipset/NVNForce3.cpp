@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The nForce3 150 and 250 PLL drivers.
 #include "pll/chipset/NVNForce3.h"
 

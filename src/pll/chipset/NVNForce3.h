@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The PLLs of the nForce3 150 and 250, reached through the two port windows: B[0x08] the FSB
 // PLL and B[0x10] the AGP PLL (M in bits 0-9, N in bits 10-19 each), B[0x1C] the AGP

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The nForce4 and MCP55 PLL drivers.
 #include "pll/chipset/NVNForce4.h"
 

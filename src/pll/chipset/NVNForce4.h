@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The PLLs of the nForce4 (K8) and the MCP55 (nForce5): reached through the two port windows.
 // B[0x08] is the FSB PLL (M in bits 0-9, N in bits 10-19; reference 387.5 MHz, halved),

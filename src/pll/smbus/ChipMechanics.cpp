@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The mechanics shared by the SMBus clock chips.
 #include "pll/smbus/ChipMechanics.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // What the clock chips on the SMBus have in common: the output divider code tables, reading
 // the register block (with the repair of chips that send only as many bytes as their

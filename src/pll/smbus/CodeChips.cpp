@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The Silego SLG505YC56D and the IDT CV107 and CV174C.
 #include "pll/smbus/CodeChips.h"
 

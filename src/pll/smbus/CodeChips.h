@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The clock chips programmed with a frequency code rather than PLL dividers: the Silego part
 // (the FSB in whole MHz) and the two IDT parts (a code times a step).

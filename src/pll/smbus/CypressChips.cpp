@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The Cypress CY28346 and CY28551.
 #include "pll/smbus/CypressChips.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The Cypress clock chips: FSB = reference × N / M, the reference chosen by register bits.
 #include "pll/smbus/SMBusChip.h"

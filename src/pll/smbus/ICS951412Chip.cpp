@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // ICS 951412: the frequency-select presets.
 #include "pll/smbus/ICS951412Chip.h"
 

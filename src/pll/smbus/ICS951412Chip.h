@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // ICS 951412: no continuous FSB, only the 30 frequency-select patterns of its register 0.
 #include "pll/ClockGenerator.h"

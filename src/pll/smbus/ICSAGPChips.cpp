@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The ICS M/N PLL chips of the AGP era: 94228, 950403, 950405, 951402, 952505, 952607 and
 // 952618.
 #include "kit/MachineFacts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The ICS clock chips with an M/N PLL. Each class is the shared M/N driver with its model
 // record and the few lines that derive its GSB and PCI clocks.

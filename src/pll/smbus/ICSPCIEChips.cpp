@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The ICS M/N PLL chips of the PCI-Express era: 951416, 951422, 951446, 951462, 954119,
 // 954123, 954148, 954519, 9PLRS509 and 9PLRS587.
 #include "kit/MachineFacts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Pieces the ICS model records share, and the model-record helpers of their drivers.
 #include "pll/smbus/MNPLLChip.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The M/N PLL clock chip driver shared by the ICS and Winbond models.
 #include "pll/smbus/MNPLLChip.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The clock chips whose FSB comes from an M/N PLL in two registers (the ICS parts and the
 // Winbond ones): one driver, steered by a model record that says where the block, the PLL

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The Realtek RTM 360-408 and RTM 560-266: switched from block to word access at every read,
 // and unlocked through register 31 around every FSB change.
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The Realtek clock chips. All four are read and written one register at a time with word
 // transfers. The 360-408 and 560-266 are first switched from block to word access by a

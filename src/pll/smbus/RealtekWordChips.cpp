@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The Realtek RTM 862-410 and RTM 865-461: word transfers with the register OR 0x80 as
 // command, and a load through register 31 after each change.
 #include <cstring>

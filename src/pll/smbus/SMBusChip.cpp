@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The common course of the SMBus clock chip drivers.
 #include "pll/smbus/SMBusChip.h"
 

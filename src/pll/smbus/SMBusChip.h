@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The common course of an SMBus clock chip driver: a read decodes the block into working
 // values and fills the set from them; a preview works out new working values and fills the set

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The Winbond W83194BG-SD and W83195BG-101.
 #include "pll/smbus/WinbondChips.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The Winbond clock chips: an M/N PLL with VCO = 14.31818 × (N + 4) / M.
 #include "pll/smbus/MNPLLChip.h"
