@@ -17,8 +17,10 @@
 #include "cli/Numbers.h"
 #include "cli/Output.h"
 #include "cli/SMBusOutput.h"
+#include "discovery/PCIInterface.h"
 #include "kit/ORVEXSDK.h"
 #include "kit/WriteTrace.h"
+#include "smbus/SMBusControllers.h"
 #include "smbus/SMBusDevice.h"
 #include "smbus/SMBusIOSpace.h"
 #include "smbus/SMBusInterface.h"
@@ -172,13 +174,16 @@ bool bCanRun(const SMBusPlan& plan, const CSMBusIOSpace* pController)
 }
 
 // The refusal (exit 2) of a command that needs a function the controller lacks.
+int nRefuseFunctions(uint32_t dwNeeded, const std::string& strController, uint32_t dwFunctions)
+{
+    vError("the SMBus controller (%s) cannot do %s; it can do %s", strController.c_str(),
+           strSMBusFunctionNeed(dwNeeded & ~dwFunctions).c_str(), strSMBusFunctions(dwFunctions).c_str());
+    return EXIT_USAGE;
+}
+
 int nRefuseFunctions(const SMBusPlan& plan, const CSMBusIOSpace* pController)
 {
-    const uint32_t dwNeeded = dwNeededFunctions(plan);
-    vError("the SMBus controller (%s) cannot do %s; it can do %s", strControllerName(pController).c_str(),
-           strSMBusFunctionNeed(dwNeeded & ~pController->m_dwFunctions).c_str(),
-           strSMBusFunctions(pController->m_dwFunctions).c_str());
-    return EXIT_USAGE;
+    return nRefuseFunctions(dwNeededFunctions(plan), strControllerName(pController), pController->m_dwFunctions);
 }
 
 std::vector<CSMBusIOSpace*> Controllers()
@@ -375,16 +380,38 @@ int nRunOnKit(const GlobalOptions& options, const SMBusPlan& plan)
     return nRunDump(options, plan, *pDevice);
 }
 
-// A channel must exist on this board: the multiplexer's channels are known from the PCI
-// functions alone, so a wrong one is refused before anything else is touched.
-int nCheckChannel(const GlobalOptions& options, const SMBusPlan& plan)
+// What the PCI functions alone tell, so that a command is refused before anything else is
+// touched: the channel must exist on this board (the multiplexer's channels are known from
+// them), and a controller of the board must be able to run the command (the controller table
+// gives the functions of each south bridge's controller).
+int nCheckBeforeKit(const GlobalOptions& options, const SMBusPlan& plan)
 {
-    if (!plan.nChannel) return EXIT_OK;
-    return nLookAtPCI(options, [&plan](CPCIInterface& pci) {
-        const uint32_t nChannels = CSMBusInterface::nChannelsOf(pci);
-        if (*plan.nChannel < nChannels) return int(EXIT_OK);
-        vError("there is no SMBus channel %u (this board has %u)", *plan.nChannel, nChannels);
-        return int(EXIT_USAGE);
+    const uint32_t dwNeeded = dwNeededFunctions(plan);
+    if (!plan.nChannel && !dwNeeded) return EXIT_OK;
+    return nLookAtPCI(options, [&plan, dwNeeded](CPCIInterface& pci) {
+        if (plan.nChannel) {
+            const uint32_t nChannels = CSMBusInterface::nChannelsOf(pci);
+            if (*plan.nChannel >= nChannels) {
+                vError("there is no SMBus channel %u (this board has %u)", *plan.nChannel, nChannels);
+                return int(EXIT_USAGE);
+            }
+        }
+        const smbus::ControllerRow* pLacking = nullptr;
+        const smbus::ControllerDevice* pLackingDevice = nullptr;
+        for (const smbus::ControllerRow& row : smbus::ControllerRows()) {
+            if (!row.pfnCreate) continue;
+            for (const smbus::ControllerDevice& device : row.Devices) {
+                if (!pci.FindDeviceByID(row.wVendorID, device.wDeviceID)) continue;
+                if ((row.dwFunctions & dwNeeded) == dwNeeded) return int(EXIT_OK);
+                if (!pLacking) {
+                    pLacking = &row;
+                    pLackingDevice = &device;
+                }
+            }
+        }
+        // No controller of the table: the kit says what it finds.
+        if (!pLacking) return int(EXIT_OK);
+        return nRefuseFunctions(dwNeeded, pLackingDevice->pszName, pLacking->dwFunctions);
     });
 }
 
@@ -393,7 +420,7 @@ int nRunSMBus(const std::string& strAction, const SMBusArguments& args, const Gl
     SMBusPlan plan;
     if (int n = nPlan(strAction, args, plan)) return n;
     if (strAction == "set" && !bCanAsk(options, SMBusWarning(strWhatIsWritten(plan)))) return EXIT_USAGE;
-    if (int n = nCheckChannel(options, plan)) return n;
+    if (int n = nCheckBeforeKit(options, plan)) return n;
     if (strAction == "set" && !bConfirm(options, SMBusWarning(strWhatIsWritten(plan)))) return EXIT_USAGE;
 
     return nRunOnWholeKit(options, [&] { return nRunOnKit(options, plan); });

@@ -10,28 +10,21 @@ constexpr CHIP_READ g_SLGRead = {.nMinimum = 13, .nLength = 29, .nCountRegister 
 constexpr CHIP_READ g_CV107Read = {.nMinimum = 9, .nLength = 35, .nCountRegister = 8};
 constexpr CHIP_READ g_CV174CRead = {.nMinimum = 13, .nLength = 20, .nCountRegister = 12};
 
-// All three set both clocks: FSB 100 to 500 MHz, the second bus clock 33.34 to 133.34 MHz.
-constexpr CLOCK_LIMITS g_SLGLimits = {.fFSBMin = 100.0f,
-                                      .fFSBMax = 500.0f,
-                                      .fGSBMin = 33.34f,
-                                      .fGSBMax = 133.34f,
-                                      .nGSBType = GSB_PCIE,
-                                      .bFSBAdjustable = true,
-                                      .bGSBAdjustable = true};
-constexpr CLOCK_LIMITS g_CV107Limits = {.fFSBMin = 100.0f,
-                                        .fFSBMax = 500.0f,
-                                        .fGSBMin = 33.34f,
-                                        .fGSBMax = 133.34f,
-                                        .nGSBType = GSB_AGP,
-                                        .bFSBAdjustable = true,
-                                        .bGSBAdjustable = true};
-constexpr CLOCK_LIMITS g_CV174CLimits = {.fFSBMin = 100.0f,
-                                         .fFSBMax = 500.0f,
-                                         .fGSBMin = 33.34f,
-                                         .fGSBMax = 133.34f,
-                                         .nGSBType = GSB_PCIE,
-                                         .bFSBAdjustable = true,
-                                         .bGSBAdjustable = true};
+// All three set both clocks: FSB 100 to 500 MHz, the second bus clock 33.34 to 133.34 MHz;
+// they differ in what that second clock drives.
+constexpr CLOCK_LIMITS BothClocks(int32_t nGSBType)
+{
+    return {.fFSBMin = 100.0f,
+            .fFSBMax = 500.0f,
+            .fGSBMin = 33.34f,
+            .fGSBMax = 133.34f,
+            .nGSBType = nGSBType,
+            .bFSBAdjustable = true,
+            .bGSBAdjustable = true};
+}
+constexpr CLOCK_LIMITS g_SLGLimits = BothClocks(GSB_PCIE);
+constexpr CLOCK_LIMITS g_CV107Limits = BothClocks(GSB_AGP);
+constexpr CLOCK_LIMITS g_CV174CLimits = BothClocks(GSB_PCIE);
 
 const float CV107_AGP_STEP = 0.2237216f;
 
