@@ -9,6 +9,15 @@ using namespace ics;
 
 namespace {
 
+// Most PCI-Express parts set both clocks: FSB 100 to 600 MHz, PCI-E 50 to 200 MHz.
+constexpr CLOCK_LIMITS FSB_600_PCIE_200 = {.fFSBMin = 100.0f,
+                                           .fFSBMax = 600.0f,
+                                           .fGSBMin = 50.0f,
+                                           .fGSBMax = 200.0f,
+                                           .nGSBType = GSB_PCIE,
+                                           .bFSBAdjustable = true,
+                                           .bGSBAdjustable = true};
+
 const MN_CHIP_MODEL g_ICS951416 = {
     .Read = {.nMinimum = 9, .nLength = 21, .nCountRegister = 8},
     .CPUPLL = CPU_M6_N10,
@@ -48,13 +57,7 @@ const MN_CHIP_MODEL g_ICS951446 = {
     .Enable = ENABLE_REG10_BIT7,
     .bSecondPLL = true,
     .SecondPLL = GSBPLL(15, 16),
-    .Limits = {.fFSBMin = 100.0f,
-               .fFSBMax = 600.0f,
-               .fGSBMin = 50.0f,
-               .fGSBMax = 200.0f,
-               .nGSBType = GSB_PCIE,
-               .bFSBAdjustable = true,
-               .bGSBAdjustable = true},
+    .Limits = FSB_600_PCIE_200,
 };
 
 const MN_CHIP_MODEL g_ICS951462 = {
@@ -64,13 +67,7 @@ const MN_CHIP_MODEL g_ICS951462 = {
     .Enable = ENABLE_REG10_BIT7,
     .bSecondPLL = true,
     .SecondPLL = GSBPLL(15, 16),
-    .Limits = {.fFSBMin = 100.0f,
-               .fFSBMax = 600.0f,
-               .fGSBMin = 50.0f,
-               .fGSBMax = 200.0f,
-               .nGSBType = GSB_PCIE,
-               .bFSBAdjustable = true,
-               .bGSBAdjustable = true},
+    .Limits = FSB_600_PCIE_200,
 };
 
 const MN_CHIP_MODEL g_ICS954119 = {
@@ -90,13 +87,7 @@ const MN_CHIP_MODEL g_ICS954123 = {
     .Enable = ENABLE_REG10_BIT7,
     .bSecondPLL = true,
     .SecondPLL = GSBPLL(17, 18),
-    .Limits = {.fFSBMin = 100.0f,
-               .fFSBMax = 600.0f,
-               .fGSBMin = 50.0f,
-               .fGSBMax = 200.0f,
-               .nGSBType = GSB_PCIE,
-               .bFSBAdjustable = true,
-               .bGSBAdjustable = true},
+    .Limits = FSB_600_PCIE_200,
 };
 
 const MN_CHIP_MODEL g_ICS954148 = {
@@ -106,13 +97,7 @@ const MN_CHIP_MODEL g_ICS954148 = {
     .Enable = ENABLE_REG10_BIT7,
     .bSecondPLL = true,
     .SecondPLL = GSBPLL(17, 18),
-    .Limits = {.fFSBMin = 100.0f,
-               .fFSBMax = 600.0f,
-               .fGSBMin = 50.0f,
-               .fGSBMax = 200.0f,
-               .nGSBType = GSB_PCIE,
-               .bFSBAdjustable = true,
-               .bGSBAdjustable = true},
+    .Limits = FSB_600_PCIE_200,
 };
 
 const MN_CHIP_MODEL g_ICS954519 = {
@@ -122,13 +107,7 @@ const MN_CHIP_MODEL g_ICS954519 = {
     .Enable = {.nStateRegister = 1, .bStateMask = 0x04, .nSetRegister = 1, .bSetMask = 0x04},
     .bSecondPLL = true,
     .SecondPLL = GSBPLL(17, 18),
-    .Limits = {.fFSBMin = 100.0f,
-               .fFSBMax = 600.0f,
-               .fGSBMin = 50.0f,
-               .fGSBMax = 200.0f,
-               .nGSBType = GSB_PCIE,
-               .bFSBAdjustable = true,
-               .bGSBAdjustable = true},
+    .Limits = FSB_600_PCIE_200,
 };
 
 // VCO = reference × N / M; M in bits 5..0 of register 11, N = 4 × register 12 + bits 7..6 of
@@ -149,13 +128,7 @@ const MN_CHIP_MODEL g_ICS9PLRS509 = {
     .Enable = {.nStateRegister = 1, .bStateMask = 0x10, .nSetRegister = 1, .bSetMask = 0x10},
     .bSecondPLL = true,
     .SecondPLL = PLRS_PLL(15, 16, 509.0f),
-    .Limits = {.fFSBMin = 100.0f,
-               .fFSBMax = 600.0f,
-               .fGSBMin = 50.0f,
-               .fGSBMax = 200.0f,
-               .nGSBType = GSB_PCIE,
-               .bFSBAdjustable = true,
-               .bGSBAdjustable = true},
+    .Limits = FSB_600_PCIE_200,
 };
 
 const MN_CHIP_MODEL g_ICS9PLRS587 = {
@@ -165,13 +138,7 @@ const MN_CHIP_MODEL g_ICS9PLRS587 = {
     .Enable = {.nStateRegister = 1, .bStateMask = 0x10, .nSetRegister = 1, .bSetMask = 0x10},
     .bSecondPLL = true,
     .SecondPLL = PLRS_PLL(15, 16, 509.0f),
-    .Limits = {.fFSBMin = 100.0f,
-               .fFSBMax = 600.0f,
-               .fGSBMin = 50.0f,
-               .fGSBMax = 200.0f,
-               .nGSBType = GSB_PCIE,
-               .bFSBAdjustable = true,
-               .bGSBAdjustable = true},
+    .Limits = FSB_600_PCIE_200,
 };
 
 const float PLRS_DEFAULT_REFERENCE = 47.727264f;
