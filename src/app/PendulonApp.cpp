@@ -110,6 +110,16 @@ const WindowPlacement* CPendulonApp::pStoredPlacement(EToolWindow eWindow) const
     return eWindow >= 0 && eWindow < TOOL_WINDOW_COUNT ? m_apPlacement[eWindow].get() : nullptr;
 }
 
+void CPendulonApp::vStorePlacement(EToolWindow eWindow, const WindowPlacement& placement)
+{
+    if (eWindow < 0 || eWindow >= TOOL_WINDOW_COUNT) return;
+    if (m_apPlacement[eWindow])
+        *m_apPlacement[eWindow] = placement;
+    else
+        m_apPlacement[eWindow] = std::make_unique<WindowPlacement>(placement);
+    m_abOpenAtStart[eWindow] = false;
+}
+
 void CPendulonApp::OpenToolWindow(EToolWindow eWindow)
 {
     if (eWindow < 0 || eWindow >= TOOL_WINDOW_COUNT) return;

@@ -127,6 +127,9 @@ public:
     CMonitor& Monitor() { return m_Monitor; }
     // The stored placement of a tool window, null when there is none.
     const WindowPlacement* pStoredPlacement(EToolWindow eWindow) const;
+    // A tool window that the user closes stores where it was (the record is made the first
+    // time), so that the settings file and its next opening have it.
+    void vStorePlacement(EToolWindow eWindow, const WindowPlacement& placement);
 
     // Members the windows read.
     uint8_t m_abProfileDump[256] = {};

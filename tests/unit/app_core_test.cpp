@@ -134,6 +134,30 @@ TEST(AppStart, WindowsOpenInLineOrderAndOpenOnesAreWrittenOpen)
               "CLOCKSWINDOW=1 0 1 50 70 60 80\nOPTIONWINDOW=0 0 1 9 10 11 12\n");
 }
 
+TEST(AppStart, AToolWindowClosedByTheUserIsWrittenWhereItWasLast)
+{
+    CAppDirs dirs;
+    dirs.vWrite(SETTINGS_FILE_NAME, "[Pendulon]\nOPTIONWINDOW=1 0 1 9 10 11 12\n");
+    CFakeHost host;
+    CPendulonApp app(apptest::DemoOptions());
+    app.vSetWindowHost(&host);
+    ASSERT_TRUE(app.InitInstance());
+    // The user moves the Options window and closes it; opens the Clocks window (never stored
+    // before), moves it and closes it too.
+    host.m_Open.erase(TOOL_OPTION);
+    app.vStorePlacement(TOOL_OPTION, WindowPlacement{0, 1, 300, 310, 320, 330});
+    ASSERT_EQ(app.pStoredPlacement(TOOL_CLOCKS), nullptr);
+    app.vStorePlacement(TOOL_CLOCKS, WindowPlacement{0, 1, 50, 60, 70, 80});
+    ASSERT_NE(app.pStoredPlacement(TOOL_CLOCKS), nullptr);
+    // Opened again, a window comes back where it was closed.
+    app.OpenToolWindow(TOOL_OPTION);
+    EXPECT_EQ(host.m_Open[TOOL_OPTION], (WindowPlacement{0, 1, 300, 310, 320, 330}));
+    host.m_Open.erase(TOOL_OPTION);
+    app.vCloseMainWindow();
+    EXPECT_EQ(dirs.strRead(SETTINGS_FILE_NAME), "[Pendulon]\nSNAP=1\nMAINWINDOW=0 0 0 0 0 0\n"
+                                                "CLOCKSWINDOW=0 0 1 50 70 60 80\nOPTIONWINDOW=0 0 1 300 320 310 330\n");
+}
+
 TEST(AppStart, MessagesReachTheOpenWindowsInOrder)
 {
     CAppDirs dirs;

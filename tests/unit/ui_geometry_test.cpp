@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "ui/DialogUnits.h"
+#include "ui/FrameTable.h"
 #include "ui/GaugeGeometry.h"
 #include "ui/MainPanelLayout.h"
 
@@ -110,4 +111,27 @@ TEST(UiGauge, TheNeedleEndsTwentyPixelsFromTheCentreWithYGrowingDownward)
     EXPECT_EQ(ui::NeedleEnd(180.0f, 0, 0, 51), (ui::NeedlePoint{5, 25}));
     // The centre follows the client rectangle; the offsets are truncated towards zero.
     EXPECT_EQ(ui::NeedleEnd(145.0f, 100, 40, 151), (ui::NeedlePoint{109, 76}));
+}
+
+TEST(UiFrames, TheTableAndWhatAStoredPlacementGivesBack)
+{
+    // Captions as the windows are found by, sizes with the caption's height where the frame
+    // is sized to its panel.
+    const char* const apszCaptions[] = {"Clocks", "PLL Control", "PLL Setup", "MemoryBuffer", "Options", "Pendulon"};
+    ASSERT_EQ(ui::FrameRows().size(), std::size(apszCaptions));
+    for (size_t i = 0; i < std::size(apszCaptions); ++i) EXPECT_STREQ(ui::FrameRows()[i].pszCaption, apszCaptions[i]);
+    EXPECT_EQ(ui::nCreationHeight(ui::Frame(app::TOOL_CLOCKS), 23), 108);
+    EXPECT_EQ(ui::nCreationHeight(ui::Frame(app::TOOL_SETUP), 23), 300);
+    EXPECT_FALSE(ui::Frame(app::TOOL_CLOCKS).bResizable);
+    EXPECT_FALSE(ui::Frame(app::TOOL_SELECTION).bResizable);
+    EXPECT_EQ(ui::Frame(ui::FRAME_MAIN).nMinWidth, 135);
+
+    // A stored rectangle larger than the frame: Clocks, PLL Control and Options keep their
+    // own size and take back only the position; PLL Setup and Memory Buffer take the stored size.
+    const app::WindowPlacement stored{0, 1, 420, 80, 1420, 1080};
+    for (int nWindow : {app::TOOL_CLOCKS, app::TOOL_SELECTION, app::TOOL_OPTION})
+        EXPECT_EQ(ui::PlacementToApply(ui::Frame(nWindow), stored, 335, 108), (app::WindowPlacement{0, 1, 420, 80, 755, 188}))
+            << nWindow;
+    for (int nWindow : {app::TOOL_SETUP, app::TOOL_MEMORY_BUFFER})
+        EXPECT_EQ(ui::PlacementToApply(ui::Frame(nWindow), stored, 335, 300), stored) << nWindow;
 }
