@@ -3,6 +3,7 @@
 // clock generator and a memory buffer, and the gauge's needle.
 #include <gtest/gtest.h>
 
+#include "ui/ClocksPanel.h"
 #include "ui/DialogUnits.h"
 #include "ui/FrameTable.h"
 #include "ui/GaugeGeometry.h"
@@ -134,4 +135,23 @@ TEST(UiFrames, TheTableAndWhatAStoredPlacementGivesBack)
             << nWindow;
     for (int nWindow : {app::TOOL_SETUP, app::TOOL_MEMORY_BUFFER})
         EXPECT_EQ(ui::PlacementToApply(ui::Frame(nWindow), stored, 335, 300), stored) << nWindow;
+}
+
+TEST(UiClocksPanel, GaugesSideBySideAndTheFrameFittedToThePanel)
+{
+    // The five gauges do not overlap and lie within the panel.
+    for (size_t i = 0; i + 1 < ui::CLOCKS_GAUGE_ROWS.size(); ++i)
+        EXPECT_LE(ui::CLOCKS_GAUGE_ROWS[i].nX + ui::GAUGE_WIDTH, ui::CLOCKS_GAUGE_ROWS[i + 1].nX) << i;
+    EXPECT_LE(ui::CLOCKS_GAUGE_ROWS.back().nX + ui::GAUGE_WIDTH, ui::CLOCKS_PANEL_WIDTH);
+    EXPECT_LE(ui::GAUGE_LABEL_Y + ui::GAUGE_LABEL_HEIGHT, ui::CLOCKS_PANEL_HEIGHT);
+    EXPECT_EQ(ui::CLOCKS_GAUGE_ROWS[ui::GAUGE_CPU].nMaximum, 7000);
+    EXPECT_STREQ(ui::pszGSBTitle(0), "AGP");
+    EXPECT_STREQ(ui::pszGSBTitle(1), "PCIE");
+    EXPECT_STREQ(ui::pszGSBTitle(2), "");
+    EXPECT_STREQ(ui::pszGSBTitle(-1), "");
+
+    // A panel of 327 × 83 pixels under a caption of 23: the frame keeps its corner and becomes
+    // 335 wide and 113 high.
+    const app::WindowPlacement fitted = ui::FitClocksFrame({0, 1, 420, 400, 900, 900}, 327, 83, 23);
+    EXPECT_EQ(fitted, (app::WindowPlacement{0, 1, 420, 400, 755, 513}));
 }
