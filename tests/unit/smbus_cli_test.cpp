@@ -238,9 +238,10 @@ TEST(SMBusCliFunctions, ACommandTheControllerCannotRunIsRefusedBeforeTheBus)
         ASSERT_TRUE(tracetest::bParseRecord(strText, record)) << strText;
         for (const auto& bus : record.Buses) EXPECT_TRUE(bus.empty()) << pszCommand << ": the bus was touched";
         std::istringstream lines(strText);
-        for (std::string strLine; std::getline(lines, strLine);)
-            if (strLine.rfind("board ", 0) != 0)
-                EXPECT_EQ(strLine.rfind("port-write cf8 ", 0), 0u) << pszCommand << ": " << strLine;
+        for (std::string strLine; std::getline(lines, strLine);) {
+            if (strLine.rfind("board ", 0) == 0) continue;
+            EXPECT_EQ(strLine.rfind("port-write cf8 ", 0), 0u) << pszCommand << ": " << strLine;
+        }
     }
     std::remove(strRecord.c_str());
     const ProgramResult byte = Cli("--board nforce2-ultra400 smbus get 0x50 0");
