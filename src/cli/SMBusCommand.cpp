@@ -209,10 +209,11 @@ int nRunList(const GlobalOptions& options, CSMBusInterface& smbus, const std::ve
                             {"channels", smbus.m_nChannelCount},
                             {"functions", SMBusFunctionNames(controllers[i]->m_dwFunctions)}});
         } else {
-            // As i2cdetect -l lists adapters: the bus, its name, then what this tool adds.
-            std::printf("smbus-%zu\t%s\t%s\tbase 0x%04x\t%u channel%s\t%s\n", i,
-                        strControllerName(controllers[i]).c_str(), strClass.c_str(), controllers[i]->m_dwBase,
-                        smbus.m_nChannelCount, smbus.m_nChannelCount == 1 ? "" : "s",
+            // The columns scripts already read (bus, class, base, channels), then the
+            // controller's name and what it can do.
+            std::printf("smbus-%zu\t%s\tbase 0x%04x\t%u channel%s\t%s\t%s\n", i, strClass.c_str(),
+                        controllers[i]->m_dwBase, smbus.m_nChannelCount, smbus.m_nChannelCount == 1 ? "" : "s",
+                        strControllerName(controllers[i]).c_str(),
                         strSMBusFunctions(controllers[i]->m_dwFunctions).c_str());
         }
     }

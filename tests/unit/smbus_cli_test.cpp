@@ -74,7 +74,7 @@ TEST(SMBusCliList, ListsTheControllerWithItsBase)
     const ProgramResult result = Cli("--board demo smbus list");
     ASSERT_EQ(result.nStatus, 0) << result.strErr;
     EXPECT_EQ(result.strOut,
-              "smbus-0\tIntel ICH8 SMBus\tIntel_ICH4_SMBusIOSpace\tbase 0x0400\t1 channel\t"
+              "smbus-0\tIntel_ICH4_SMBusIOSpace\tbase 0x0400\t1 channel\tIntel ICH8 SMBus\t"
               "read-byte,write-byte,read-word,write-word,read-block,write-block,block-by-bytes\n");
     const ProgramResult json = Cli("--board demo --json smbus list");
     ASSERT_EQ(json.nStatus, 0) << json.strErr;
