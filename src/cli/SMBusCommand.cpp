@@ -397,22 +397,12 @@ int nCheckBeforeKit(const GlobalOptions& options, const SMBusPlan& plan)
                 return int(EXIT_USAGE);
             }
         }
-        const smbus::ControllerRow* pLacking = nullptr;
-        const smbus::ControllerDevice* pLackingDevice = nullptr;
-        for (const smbus::ControllerRow& row : smbus::ControllerRows()) {
-            if (!row.pfnCreate) continue;
-            for (const smbus::ControllerDevice& device : row.Devices) {
-                if (!pci.FindDeviceByID(row.wVendorID, device.wDeviceID)) continue;
-                if ((row.dwFunctions & dwNeeded) == dwNeeded) return int(EXIT_OK);
-                if (!pLacking) {
-                    pLacking = &row;
-                    pLackingDevice = &device;
-                }
-            }
-        }
+        const std::vector<smbus::BoardController> board = smbus::BoardControllers(pci);
         // No controller of the table: the kit says what it finds.
-        if (!pLacking) return int(EXIT_OK);
-        return nRefuseFunctions(dwNeeded, pLackingDevice->pszName, pLacking->dwFunctions);
+        if (board.empty()) return int(EXIT_OK);
+        for (const smbus::BoardController& controller : board)
+            if ((controller.pRow->dwFunctions & dwNeeded) == dwNeeded) return int(EXIT_OK);
+        return nRefuseFunctions(dwNeeded, board.front().pDevice->pszName, board.front().pRow->dwFunctions);
     });
 }
 

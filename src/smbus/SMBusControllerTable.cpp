@@ -386,6 +386,17 @@ uint32_t CDetection::dwBase(uint8_t bOffset, uint32_t dwMask) const
 
 std::span<const ControllerRow> ControllerRows() { return s_Rows; }
 
+std::vector<BoardController> BoardControllers(CPCIInterface& pci)
+{
+    std::vector<BoardController> controllers;
+    for (const ControllerRow& row : s_Rows) {
+        if (!row.pfnCreate) continue;
+        for (const ControllerDevice& device : row.Devices)
+            if (pci.FindDeviceByID(row.wVendorID, device.wDeviceID)) controllers.push_back({&row, &device});
+    }
+    return controllers;
+}
+
 const ControllerRow* pFindControllerRow(uint16_t wVendorID, uint16_t wDeviceID, const ControllerDevice** ppDevice)
 {
     for (const ControllerRow& row : s_Rows) {
