@@ -141,6 +141,7 @@ bool CPendulonApp::SetRunAtStartup()
 
 bool CPendulonApp::RemoveRunAtStartup()
 {
+    if (!m_Options.strBoard.empty()) return false;  // the unit there is this machine's own
     return app::RemoveRunAtStartup();
 }
 
@@ -293,9 +294,13 @@ bool CPendulonApp::InitInstance()
     m_Version = ReadVersion(PENDULON_VERSION);
     m_bRunAtStartup = IsRunAtStartup();
     if (!bStartDriver() || !bBuildKit()) return false;
+    if (m_pHost) m_pHost->vCreateMainWindow();
 
     if (m_Options.bStartMonitor) m_Monitor.bStart(m_pKit, m_Options.pfnAfterRefresh);
-    if (!m_pKit->Lock(KIT_LOCK_MS)) return true;  // settings not read, nothing refreshed
+    if (!m_pKit->Lock(KIT_LOCK_MS)) {  // settings not read, nothing refreshed
+        if (m_pHost) m_pHost->vShowMainWindow();
+        return true;
+    }
     LoadSettings();
     vReadCurrentClocks();
     m_Messages.bSend(TOOL_CLOCKS, WM_CLOCKS_REFRESH);
@@ -304,6 +309,7 @@ bool CPendulonApp::InitInstance()
     m_Messages.bSend(TOOL_CLOCKS, WM_FIT_FRAME);
     vReadMemoryBuffer();
     m_pKit->Unlock();
+    if (m_pHost) m_pHost->vShowMainWindow();
     return true;
 }
 

@@ -93,7 +93,8 @@ public:
     void vSetMessageBox(MessageBoxFn pfnMessageBox) { m_pfnMessageBox = std::move(pfnMessageBox); }
 
     // Apply at boot. A boot unit always applies the real machine's own profile 0: on a
-    // simulated board SetRunAtStartup refuses (false).
+    // simulated board SetRunAtStartup and RemoveRunAtStartup refuse (false) and leave this
+    // machine's unit as it is.
     bool IsRunAtStartup();
     bool SetRunAtStartup();
     bool RemoveRunAtStartup();
@@ -124,6 +125,9 @@ public:
     CPLLInterface* PLLInterface() const;
     CClockGenerator* ClockGenerator() const;
     const std::string& strWorkDir() const { return m_strWorkDir; }
+    // The program runs on a simulated board (--board), not on this machine.
+    bool bSimulatedBoard() const { return !m_Options.strBoard.empty(); }
+    const std::string& strBoard() const { return m_Options.strBoard; }
     CMonitor& Monitor() { return m_Monitor; }
     // The stored placement of a tool window, null when there is none.
     const WindowPlacement* pStoredPlacement(EToolWindow eWindow) const;

@@ -51,6 +51,11 @@ public:
     virtual bool bToolPlacement(EToolWindow eWindow, WindowPlacement& placement) = 0;
     // Opens the tool window (or restores it when minimised), placed by pStored when given.
     virtual void vOpenToolWindow(EToolWindow eWindow, const WindowPlacement* pStored) = 0;
+    // The start has built the kit: the main window is made now, hidden, so that the settings
+    // can place it and open the tool windows beside it.
+    virtual void vCreateMainWindow() {}
+    // The start is over (also when the settings could not be read): the main window shows.
+    virtual void vShowMainWindow() {}
 };
 
 using WindowListener = std::function<void(uint32_t dwMessage)>;

@@ -83,16 +83,22 @@ void CClocksDialog::OnPLLChanged()
 
 void CClocksDialog::mousePressEvent(QMouseEvent* pEvent)
 {
-    m_bDragging = pEvent->button() == Qt::LeftButton;
-    m_DragStart = pEvent->globalPosition().toPoint();
+    if (pEvent->button() != Qt::LeftButton) return;
+    m_bDragging = true;
+    emit DragStarted(pEvent->globalPosition().toPoint());
 }
 
 void CClocksDialog::mouseMoveEvent(QMouseEvent* pEvent)
 {
     if (!m_bDragging || !(pEvent->buttons() & Qt::LeftButton)) return;
-    const QPoint now = pEvent->globalPosition().toPoint();
-    emit DraggedBy(now - m_DragStart);
-    m_DragStart = now;
+    emit DragMoved(pEvent->globalPosition().toPoint());
+}
+
+void CClocksDialog::mouseReleaseEvent(QMouseEvent* pEvent)
+{
+    if (pEvent->button() != Qt::LeftButton || !m_bDragging) return;
+    m_bDragging = false;
+    emit DragEnded();
 }
 
 }  // namespace ui

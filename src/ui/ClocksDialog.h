@@ -31,12 +31,15 @@ public:
     QString strLabel(EClocksGauge eGauge) const { return m_apLabels[eGauge]->text(); }
 
 signals:
-    // The panel is dragged with the left button: the window moves by this much.
-    void DraggedBy(QPoint delta);
+    // The panel is dragged with the left button (global mouse positions): its window follows.
+    void DragStarted(QPoint global);
+    void DragMoved(QPoint global);
+    void DragEnded();
 
 protected:
     void mousePressEvent(QMouseEvent* pEvent) override;
     void mouseMoveEvent(QMouseEvent* pEvent) override;
+    void mouseReleaseEvent(QMouseEvent* pEvent) override;
 
 private:
     void vShow(EClocksGauge eGauge, float fMHz);
@@ -44,7 +47,6 @@ private:
     ORVEXSDK* m_pKit;
     std::array<CGaugeCtrl*, CLOCKS_GAUGES> m_apGauges{};
     std::array<QLabel*, CLOCKS_GAUGES> m_apLabels{};
-    QPoint m_DragStart;
     bool m_bDragging = false;
 };
 

@@ -16,14 +16,4 @@ const char* pszGSBTitle(int32_t nGSBType)
         return "";
     }
 }
-
-app::WindowPlacement FitClocksFrame(const app::WindowPlacement& placement, int32_t nPanelWidth,
-                                    int32_t nPanelHeight, int32_t nCaptionHeight)
-{
-    app::WindowPlacement fitted = placement;
-    fitted.nRight = fitted.nLeft + nPanelWidth + 8;
-    fitted.nBottom = fitted.nTop + nCaptionHeight + nPanelHeight + 7;
-    return fitted;
-}
-
 }  // namespace ui

@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The Clocks panel's five gauges as data (title, range, where each sits in dialog units with
-// its label under it), and the size its frame takes to fit the panel.
+// its label under it). Its frame fits its client area to the panel.
 #include <array>
 #include <cstdint>
 
-#include "app/WindowMessages.h"
 
 namespace ui {
 
@@ -34,10 +33,5 @@ inline constexpr std::array<GaugeRow, CLOCKS_GAUGES> CLOCKS_GAUGE_ROWS = {{
 // The title of the second bus clock's gauge for the driver's GSB type: "AGP" (0), "PCIE" (1),
 // none for any other.
 const char* pszGSBTitle(int32_t nGSBType);
-
-// The Clocks frame's normal rectangle fitted to a panel of nPanelWidth × nPanelHeight pixels:
-// the left and top stay, right = left + width + 8, bottom = top + caption + height + 7.
-app::WindowPlacement FitClocksFrame(const app::WindowPlacement& placement, int32_t nPanelWidth,
-                                    int32_t nPanelHeight, int32_t nCaptionHeight);
 
 }  // namespace ui

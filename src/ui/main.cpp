@@ -1,23 +1,27 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // pendulon: the program. With "-i" it applies profile 0 to the clock generator and ends (this
-// is what the boot unit runs; it needs no display). Otherwise it starts the application core,
-// says what it found and runs until Ctrl+C or SIGTERM, then writes the settings and ends.
-// "-u" starts afresh: the settings file and profile 0 are deleted instead of read, and the
-// settings are not written at exit.
+// is what the boot unit runs): it needs no display and never loads Qt's window system. Otherwise
+// it starts the application core with its windows: the main panel shows at the end of the
+// start, and closing it (or SIGTERM, SIGINT, SIGHUP, which close it as a person would) writes
+// the settings and ends the program. "-u" starts afresh: the settings file and profile 0 are
+// deleted instead of read, and the settings are not written at exit. A second start raises
+// the running program's main window and ends.
+#include <QApplication>
+#include <QMessageBox>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/AccessDeviceChoice.h"
 #include "app/PendulonApp.h"
 #include "app/StopSignals.h"
-#include "cpu/CPUInterface.h"
-#include "kit/ORVEXSDK.h"
-#include "pll/ClockGenerator.h"
-#include "pll/PLLInterface.h"
-#include "pll/PLLModels.h"
+#include "ui/Automation.h"
+#include "ui/Frames.h"
+#include "ui/WindowHost.h"
 
 #ifndef PENDULON_VERSION
 #define PENDULON_VERSION ""
@@ -34,39 +38,6 @@ void vUsage(FILE* pOut)
                "  -u       start afresh: delete the settings and profile 0, write no settings at exit\n"
                "  -i       apply profile 0 (or profile N) to the clock generator and end (what the boot unit runs)\n",
                pOut);
-}
-
-void vPrintClock(const char* pszName, float fMHz)
-{
-    if (fMHz > 0) std::printf("  %-5s %8.2f MHz\n", pszName, double(fMHz));
-}
-
-// What the core found, read under the kit lock (the monitor thread updates the CPU values).
-void vPrintSummary(app::CPendulonApp& app, const std::string& strBoard)
-{
-    std::printf("Pendulon %s on %s\n", app.strVersion().c_str(),
-                strBoard.empty() ? "this machine" : ("the simulated board " + strBoard).c_str());
-    ORVEXSDK* pKit = app.Kit();
-    if (pKit->Lock(app::KIT_LOCK_MS)) {
-        if (auto* pCPU = static_cast<CCPUInterface*>(pKit->FindInterface(INTERFACE_CPU)))
-            vPrintClock("bus", pCPU->m_fBusClock);
-        CClockGenerator* pGenerator = app.ClockGenerator();
-        if (!app.PLLInterface()) {
-            std::printf("clock generator: none found\n");
-        } else if (!pGenerator) {
-            std::printf("clock generator: found at SMBus 0x69, model not chosen\n");
-        } else {
-            const char* pszName = pszPLLName(pGenerator->m_dwPLLID);
-            std::printf("clock generator: %s (%08X)\n", pszName ? pszName : "unknown", pGenerator->m_dwPLLID);
-            vPrintClock("FSB", pGenerator->m_Current.m_fFSB);
-            vPrintClock("GSB", pGenerator->m_Current.m_fGSB);
-            vPrintClock("PCI", pGenerator->m_Current.m_fPCI);
-        }
-        std::printf("memory buffer: %s\n", pKit->FindInterface(INTERFACE_MEMORY_BUFFER) ? "ICS 9P932" : "none");
-        pKit->Unlock();
-    }
-    std::printf("running (Ctrl+C or SIGTERM ends it)\n");
-    std::fflush(stdout);
 }
 
 // The arguments: "--board NAME|FILE", "-u", "-i", "p=N" (with "-i": the profile to apply),
@@ -131,6 +102,41 @@ int nReadArguments(int argc, char** argv, app::AppOptions& options, bool& bDone)
     return 0;
 }
 
+// "-i": profile 0 applied at boot, with no window system at all.
+int nApplyAndExit(const app::AppOptions& options)
+{
+    app::CPendulonApp app(options);
+    app.InitInstance();  // ends the start once the profile is applied
+    if (app.bAnotherInstanceRuns()) std::fprintf(stderr, "pendulon: Pendulon is already running\n");
+    app.ExitInstance();
+    return app.nExitCode();
+}
+
+// Where a Wayland session offers XWayland, the windows use it: there a program may place its
+// windows, which snapping needs. No display at all is said before Qt would abort on it.
+bool bChooseWindowSystem()
+{
+    const char* pszPlatform = std::getenv("QT_QPA_PLATFORM");
+    const bool bX11 = std::getenv("DISPLAY") && *std::getenv("DISPLAY");
+    const bool bWayland = std::getenv("WAYLAND_DISPLAY") && *std::getenv("WAYLAND_DISPLAY");
+    if (pszPlatform && *pszPlatform) return true;
+    if (bWayland && bX11) setenv("QT_QPA_PLATFORM", "xcb", 1);
+    if (bX11 || bWayland) return true;
+    std::fprintf(stderr, "pendulon: no display to open the windows on (DISPLAY is not set); "
+                         "pendulon -i and pendulon-cli run without one\n");
+    return false;
+}
+
+// A clock chip whose first read writes to it is read only when the user agrees.
+bool bMayWriteOnRead(const std::string& strWrites)
+{
+    const QString strText = QStringLiteral("Reading this clock generator writes to it: ") +
+                            QString::fromStdString(strWrites) +
+                            QStringLiteral("\n\nRead it now? Without the read its clocks stay unknown.");
+    return QMessageBox::question(nullptr, QStringLiteral("Pendulon"), strText, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -141,17 +147,61 @@ int main(int argc, char** argv)
     app::AppOptions options;
     bool bDone = false;
     if (int n = nReadArguments(argc, argv, options, bDone); n != 0 || bDone) return n;
+    if (options.bApplyAndExit) return nApplyAndExit(options);
+
+    if (!bChooseWindowSystem()) return 1;
+    QApplication qtApp(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Pendulon"));
+    QApplication::setQuitOnLastWindowClosed(false);  // the main window's close ends the program
+    options.pfnMayWriteOnRead = bMayWriteOnRead;
 
     app::CPendulonApp app(options);
+    app.vSetMessageBox([](const char* pszText, const char* pszCaption) {
+        QMessageBox::warning(nullptr, QString::fromUtf8(pszCaption), QString::fromUtf8(pszText));
+    });
+    ui::CWindowHost host(app);
+    app.vSetWindowHost(&host);
+    const QString strService = ui::strAutomationService(options.strBoard);
     if (!app.InitInstance()) {
-        if (app.bAnotherInstanceRuns()) std::fprintf(stderr, "pendulon: Pendulon is already running\n");
+        if (app.bAnotherInstanceRuns()) {
+            QString strWhy;
+            if (ui::CAutomation::bRaiseRunning(strService, strWhy))
+                std::fprintf(stderr, "pendulon: Pendulon is already running; its window was brought to the front\n");
+            else
+                std::fprintf(stderr, "pendulon: Pendulon is already running (%s)\n", strWhy.toUtf8().constData());
+        }
+        app.vSetWindowHost(nullptr);
         app.ExitInstance();
         return app.nExitCode();
     }
-    vPrintSummary(app, options.strBoard);
+
+    ui::CAutomation automation(strService, [&host] { host.vShowMainWindow(); });
+    QString strWhy;
+    if (!automation.bRegister(strWhy))
+        std::fprintf(stderr, "pendulon: runs without automation: %s\n", strWhy.toUtf8().constData());
+    if (std::getenv("PENDULON_STARTUP_TIMING")) {
+        QObject::connect(&host, &ui::CWindowHost::MainWindowOnScreen, [&host] {
+            const auto elapsed = std::chrono::steady_clock::now() - host.KitBuilt();
+            std::fprintf(stderr, "pendulon: main window on screen %.1f ms after the kit was built\n",
+                         std::chrono::duration<double, std::milli>(elapsed).count());
+        });
+    }
+
+    // A stop signal closes the main window as a person would.
     stopSignals.vStarted();
-    stopSignals.nWait();
-    app.vCloseMainWindow();
+    std::atomic<bool> bEnded{false};
+    std::thread signalWatch([&] {
+        while (!bEnded.load()) {
+            if (stopSignals.nWaitFor(200) != 0) {
+                host.vRequestClose();
+                return;
+            }
+        }
+    });
+    const int nStatus = qtApp.exec();
+    bEnded = true;
+    signalWatch.join();
+    app.vSetWindowHost(nullptr);
     app.ExitInstance();
-    return 0;
+    return nStatus;
 }

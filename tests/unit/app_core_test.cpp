@@ -513,6 +513,11 @@ TEST(AppRunAtStartup, ASimulatedBoardGetsNoBootUnit)
     EXPECT_FALSE(app.SetRunAtStartup());  // it would apply the real machine's profile 0
     EXPECT_FALSE(app.IsRunAtStartup());
     EXPECT_TRUE(std::filesystem::is_empty(dirs.strSystemd()));
+    // Nor does it take this machine's unit away.
+    ASSERT_TRUE(SetRunAtStartup("/opt/pendulon/bin/pendulon"));
+    EXPECT_FALSE(app.RemoveRunAtStartup());
+    EXPECT_TRUE(app.IsRunAtStartup());
+    EXPECT_TRUE(RemoveRunAtStartup());
 }
 
 TEST(AppSaveOutput, DumpReportOfTheImageReadAtStart)

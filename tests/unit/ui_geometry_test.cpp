@@ -149,9 +149,4 @@ TEST(UiClocksPanel, GaugesSideBySideAndTheFrameFittedToThePanel)
     EXPECT_STREQ(ui::pszGSBTitle(1), "PCIE");
     EXPECT_STREQ(ui::pszGSBTitle(2), "");
     EXPECT_STREQ(ui::pszGSBTitle(-1), "");
-
-    // A panel of 327 × 83 pixels under a caption of 23: the frame keeps its corner and becomes
-    // 335 wide and 113 high.
-    const app::WindowPlacement fitted = ui::FitClocksFrame({0, 1, 420, 400, 900, 900}, 327, 83, 23);
-    EXPECT_EQ(fitted, (app::WindowPlacement{0, 1, 420, 400, 755, 513}));
 }
