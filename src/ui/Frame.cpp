@@ -102,12 +102,21 @@ void CFrame::vApplyPlacement(const app::WindowPlacement& stored)
 
 void CFrame::vMoveTo(const SnapRect& r)
 {
+    // One request for place and size, so that the window system reports no half-way state
+    // that would pass for a move of the user's.
     const QRect frame = frameGeometry(), client = geometry();
-    const int nWidth = r.nWidth() - (frame.width() - client.width());
-    const int nHeight = r.nHeight() - (frame.height() - client.height());
-    if (nWidth != client.width() || nHeight != client.height()) resize(nWidth, nHeight);
-    move(r.nLeft, r.nTop);  // a window's position is that of its decorations
     m_Last = r;
+    if (!isVisible()) {
+        // Before it is shown the decorations are not known: a window's position given with
+        // move() is that of its decorations, whatever they turn out to be.
+        resize(r.nWidth() - (frame.width() - client.width()), r.nHeight() - (frame.height() - client.height()));
+        move(r.nLeft, r.nTop);
+        return;
+    }
+    const QPoint offset = client.topLeft() - frame.topLeft();
+    setGeometry(r.nLeft + offset.x(), r.nTop + offset.y(), r.nWidth() - (frame.width() - client.width()),
+                r.nHeight() - (frame.height() - client.height()));
+    m_Last = WindowRect();
 }
 
 void CFrame::vCloseQuietly()
@@ -119,7 +128,7 @@ void CFrame::vCloseQuietly()
 void CFrame::showEvent(QShowEvent* pEvent)
 {
     QWidget::showEvent(pEvent);
-    if (!m_Last) m_Last = WindowRect();
+    m_Last = WindowRect();
 }
 
 void CFrame::moveEvent(QMoveEvent* pEvent)

@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QThread>
+#include <algorithm>
 
 #include "app/PendulonApp.h"
 #include "ui/Frames.h"
@@ -99,7 +100,22 @@ void CWindowHost::vOpenToolWindow(app::EToolWindow eWindow, const app::WindowPla
                 Qt::QueuedConnection);
     });
     if (pStored) pFrame->vApplyPlacement(*pStored);
+    else vPlaceBesideMain(pFrame);
     pFrame->show();
+}
+
+// A window with no stored place opens at the main window's right edge, under the tool windows
+// that are there already.
+void CWindowHost::vPlaceBesideMain(CFrame* pFrame)
+{
+    if (!m_pMain) return;
+    const SnapRect main = m_pMain->WindowRect();
+    SnapRect place = pFrame->WindowRect();
+    int32_t nTop = main.nTop;
+    for (const QPointer<CFrame>& pTool : m_apTools)
+        if (pTool && pTool != pFrame && pTool->isVisible() && pTool->WindowRect().nLeft == main.nRight)
+            nTop = std::max(nTop, pTool->WindowRect().nBottom);
+    pFrame->vMoveTo({main.nRight, nTop, main.nRight + place.nWidth(), nTop + place.nHeight()});
 }
 
 bool CWindowHost::bSnapOn() const

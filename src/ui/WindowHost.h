@@ -69,6 +69,7 @@ protected:
 
 private:
     void vCloseMain();
+    void vPlaceBesideMain(CFrame* pFrame);
 
     app::CPendulonApp& m_App;
     CSnapper m_Snapper;

@@ -3,8 +3,6 @@
 // the board's clocks, move when the simulated clocks change, and stay at their start where
 // there is no clock generator. Each case runs the application core in this process, on a
 // simulated board of its own.
-#include <QFile>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 
@@ -14,39 +12,11 @@
 #include "kit/ORVEXSDK.h"
 #include "ui/ClocksDialog.h"
 #include "ui/GaugeGeometry.h"
+#include "BoardWorkDir.h"
 
 using ui::CClocksDialog;
 
 namespace {
-
-// A work directory of its own, with the board's settings file, in force while it lives.
-class CBoardWorkDir {
-public:
-    CBoardWorkDir(const QString& strBoard, const QByteArray& settings)
-    {
-        qputenv("PENDULON_WORKDIR", m_Work.path().toLocal8Bit());
-        qputenv("PENDULON_RUNTIME_DIR", m_Run.path().toLocal8Bit());
-        m_strBoardDir = m_Work.path() + "/boards/" + strBoard;
-        QDir().mkpath(m_strBoardDir);
-        if (!settings.isEmpty()) vWrite("pendulon.ini", settings);
-    }
-    ~CBoardWorkDir()
-    {
-        qunsetenv("PENDULON_WORKDIR");
-        qunsetenv("PENDULON_RUNTIME_DIR");
-    }
-    void vWrite(const QString& strName, const QByteArray& text) const
-    {
-        QFile file(m_strBoardDir + "/" + strName);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(text);
-    }
-
-private:
-    QTemporaryDir m_Work;
-    QTemporaryDir m_Run;
-    QString m_strBoardDir;
-};
 
 std::unique_ptr<app::CPendulonApp> StartedApp(const std::string& strBoard)
 {
