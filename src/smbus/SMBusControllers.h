@@ -72,7 +72,6 @@ struct ControllerRow {
 
 // The table, in the order it is searched.
 std::span<const ControllerRow> ControllerRows();
-// The row and device of a vendor and device id; null when none has it.
 // A controller of the board as the table knows it: its row and device.
 struct BoardController {
     const ControllerRow* pRow;
@@ -81,6 +80,7 @@ struct BoardController {
 // The controllers the kit would drive among the board's PCI functions, in the table's order.
 // Configuration reads only: a command can check them before the kit is built.
 std::vector<BoardController> BoardControllers(CPCIInterface& pci);
+// The row and device of a vendor and device id; null when none has it.
 const ControllerRow* pFindControllerRow(uint16_t wVendorID, uint16_t wDeviceID,
                                         const ControllerDevice** ppDevice = nullptr);
 
