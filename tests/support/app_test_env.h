@@ -77,11 +77,15 @@ public:
     std::string strWork(const std::string& strName) const { return strBoardDir() + "/" + strName; }
     std::string strRoot(const std::string& strName) const { return m_strWork + "/" + strName; }
     const std::string& strSystemd() const { return m_strSystemd; }
-    // The variables for a program started through the shell.
+    // The variables for a program started through the shell. The windows open on Qt's
+    // offscreen platform with a runtime directory of their own (Qt warns without one), and the
+    // session bus is one that is not there, whatever this host has:
+    // a test's program never shows on the user's screen or answers another's automation call.
     std::string strEnvironment() const
     {
         return "PENDULON_WORKDIR=" + m_strWork + " PENDULON_RUNTIME_DIR=" + m_strRun +
-               " PENDULON_SYSTEMD_DIR=" + m_strSystemd + " ";
+               " PENDULON_SYSTEMD_DIR=" + m_strSystemd + " QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=" + m_strRun +
+               " DBUS_SESSION_BUS_ADDRESS=unix:path=" + m_strRun + "/no-bus ";
     }
 
     // The file as the program would write it: mode 0644 whatever the umask (as root a file
