@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "app/AccessDeviceChoice.h"
 
+#include <cstdlib>
+#include <cstring>
+
 #include "app/RunNamespace.h"
 #include "kit/LinuxAccessDevice.h"
 #include "platform/LockDirectory.h"
@@ -19,6 +22,10 @@ std::unique_ptr<CAccessDevice> CreateAccessDevice(const std::string& strBoard, s
 #if PENDULON_SIM
     std::unique_ptr<sim::CSimBoard> pBoard = sim::CSimBoard::Load(strBoard, strError);
     if (!pBoard) return nullptr;
+    // PENDULON_BOARD_REAL_TIME=1: the board's waits take their time, so that the windows show
+    // a walk as a real machine would.
+    const char* pszRealTime = std::getenv("PENDULON_BOARD_REAL_TIME");
+    pBoard->vSetRealTimeWaits(pszRealTime && std::strcmp(pszRealTime, "1") == 0);
     return std::make_unique<sim::CSimAccessDevice>(std::move(pBoard));
 #else
     strError = strNoSimulatedBoards();

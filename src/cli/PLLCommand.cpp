@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ChosenModel.h"
 #include "app/DumpReport.h"
 #include "cli/Confirm.h"
 #include "cli/Output.h"
@@ -345,6 +346,27 @@ int nRunApply(const GlobalOptions& options, const PLLPlan& plan, CPLLInterface& 
     return bOk ? EXIT_OK : EXIT_FAILED;
 }
 
+// A model named with --model that has read the chip is the chosen one from now on: the next
+// pll command, profile save and the program take it from the settings file.
+void vStoreNamedModel(const GlobalOptions& options, uint32_t dwModel)
+{
+    std::string strWhy;
+    switch (app::StoreModel(options.strBoard, dwModel, strWhy)) {
+    case app::EStoreModel::Stored:
+    case app::EStoreModel::NotStored:
+        break;
+    case app::EStoreModel::ProgramRuns:
+        std::fprintf(stderr, "note: pendulon runs, so %s is not stored as the chosen model (the program writes the "
+                             "settings file when it ends): choose it in its PLL Setup window\n",
+                     strModelName(dwModel).c_str());
+        break;
+    case app::EStoreModel::Failed:
+        std::fprintf(stderr, "note: %s is not stored as the chosen model: %s\n", strModelName(dwModel).c_str(),
+                     strWhy.c_str());
+        break;
+    }
+}
+
 int nRunDump(const PLLPlan& plan, CClockGenerator& generator)
 {
     if (generator.m_nRegisterCount <= 0) {
@@ -400,6 +422,7 @@ int nRunOnKit(const GlobalOptions& options, const PLLPlan& plan, bool bAsked)
         bAsked = true;
     }
     if (!bReadCurrent(*pGenerator)) return EXIT_FAILED;
+    if (plan.model && !plan.bModelFromSettings) vStoreNamedModel(options, plan.dwModel);
     pPLL->m_Requested.Copy(pGenerator->m_Current);
     // What the chip read says may narrow the limits (a GSB kind decided at each read).
     if (int n = nCheckPlan(*pGenerator, plan)) return n;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "app/ChosenModel.h"
 #include "cli/Numbers.h"
 #include "cli/PLLOutput.h"
 #include "pll/ClockGenerator.h"
@@ -85,6 +86,14 @@ int nPlanArguments(const std::string& strAction, const PLLArguments& in, PLLPlan
     return EXIT_OK;
 }
 
+// The SMBus chip model chosen last (named with --model, or in the program's PLL Setup window).
+static std::optional<uint32_t> StoredSMBusModel(const GlobalOptions& options, bool& bFromSettings)
+{
+    const std::optional<uint32_t> stored = app::StoredModel(options.strBoard);
+    bFromSettings = stored && *stored != 0 && !bIsChipsetModel(*stored);
+    return bFromSettings ? stored : std::nullopt;
+}
+
 int nPlanModel(const GlobalOptions& options, PLLPlan& plan)
 {
     // The chipset's own PLL, from a look at the PCI functions alone.
@@ -102,9 +111,9 @@ int nPlanModel(const GlobalOptions& options, PLLPlan& plan)
         }
         plan.dwModel = dwChipset;
         plan.bChipsetPLL = true;
-    } else if (!plan.model) {
+    } else if (!plan.model && !(plan.model = StoredSMBusModel(options, plan.bModelFromSettings))) {
         vError("the clock chip at SMBus address 0x69 cannot identify itself: name its model with --model ID|NAME "
-               "(see pll models)");
+               "(see pll models); the model named there is remembered for the next commands");
         return EXIT_USAGE;
     } else if (bIsChipsetModel(*plan.model)) {
         vError("%s is a PLL inside an nVidia chipset and is found by itself where the chipset is; this machine has "

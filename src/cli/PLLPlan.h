@@ -29,6 +29,7 @@ struct PLLPlan {
     std::optional<uint32_t> model;  // as named with --model
     uint32_t dwModel = 0;           // the model the command works with
     bool bChipsetPLL = false;       // dwModel is the chipset's own PLL
+    bool bModelFromSettings = false;  // no --model: the model chosen last, from the settings file
     float fFSB = -1.0f;
     float fGSB = -1.0f;
     int32_t nPreset = -1;

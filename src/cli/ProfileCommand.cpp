@@ -107,7 +107,7 @@ int nSave(const GlobalOptions& options, int nProfile)
     // A chipset PLL has no register image: its clocks alone make the profile.
     if (!pGenerator || (pGenerator->m_nRegisterCount <= 0 && !(pGenerator->m_Current.m_fFSB > 0))) {
         vError("no clock generator model is chosen, or the chip could not be read: nothing to save "
-               "(choose the model in the settings file first)");
+               "(name the model once with pendulon-cli pll read --model ID|NAME, or in the program's PLL Setup window)");
         return EXIT_FAILED;
     }
     if (!app.SaveProfile(nProfile)) {

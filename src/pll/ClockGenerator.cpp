@@ -55,7 +55,7 @@ int32_t nForEachStep(float fFrom, float fTo, float fStep, FnStep fnStep)
 // Calls pfnSet with each step from fFrom towards fTo, then with fTo itself. An unchanged
 // clock is written once.
 void vWalk(CClockGenerator& generator, uint32_t (CClockGenerator::*pfnSet)(float), float fFrom, float fTo,
-           float fStep, PLL_PROGRESS pfnProgress)
+           float fStep, const PLL_PROGRESS& pfnProgress)
 {
     const int32_t nSteps = nForEachStep(fFrom, fTo, fStep, [&](float f, int32_t nStep, int32_t nTotal) {
         (generator.*pfnSet)(f);

@@ -5,6 +5,7 @@
 // GSB to new values. The base itself is the "Not specified" model: it reads and writes the
 // raw image and decodes no clock.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "pll/FrequencySet.h"
@@ -26,8 +27,9 @@ enum : int32_t {
     GSB_PCIE = 1,
 };
 
-// Called after each step of an FSB walk with (step, total steps).
-typedef void (*PLL_PROGRESS)(int32_t nStep, int32_t nTotal);
+// Called after each step of an FSB walk with (step, total steps). A callable, so that the
+// window that shows the walk can be reached from it; empty for none.
+using PLL_PROGRESS = std::function<void(int32_t nStep, int32_t nTotal)>;
 
 // How many writes the gradual walk from fFrom to fTo in steps of fStep makes: the steps on
 // the way, then the target itself (an unchanged clock is written once); 0 for a walk that is

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "sim/BoardClock.h"
 
+#include <chrono>
 #include <limits>
 #include <thread>
 
@@ -22,6 +23,10 @@ void CBoardClock::vSleepMicroseconds(uint64_t qwMicroseconds)
 {
     constexpr uint64_t qwMax = std::numeric_limits<uint64_t>::max() / 1000;
     qwAdvance(qwMicroseconds > qwMax ? std::numeric_limits<uint64_t>::max() : qwMicroseconds * 1000);
+    if (m_bRealTimeWaits.load(std::memory_order_relaxed)) {
+        std::this_thread::sleep_for(std::chrono::microseconds(qwMicroseconds));
+        return;
+    }
     // The wait costs no real time, but a thread that waits in a loop (the monitor thread)
     // still gives the others their turn.
     std::this_thread::yield();

@@ -31,12 +31,16 @@ public:
     // The time, without any cost (for the board's own devices and for tests).
     uint64_t qwNow() const { return m_qwNow.load(std::memory_order_acquire); }
 
+    // Waits that also take their time on the wall clock (for a person watching the board).
+    void vSetRealTimeWaits(bool bRealTime) { m_bRealTimeWaits.store(bRealTime, std::memory_order_relaxed); }
+
     // A board starts as a machine that has been up for a while when the program runs, so
     // that its counters do not all start from zero.
     static constexpr uint64_t POWER_ON_NS = 12345678901ull;
 
 private:
     std::atomic<uint64_t> m_qwNow{POWER_ON_NS};
+    std::atomic<bool> m_bRealTimeWaits{false};
 };
 
 }  // namespace sim

@@ -245,6 +245,8 @@ std::unique_ptr<CSimBoard> CSimBoard::FromJson(const std::string& strText, std::
 const std::string& CSimBoard::strName() const { return m_pState->strName; }
 const std::string& CSimBoard::strDescription() const { return m_pState->strDescription; }
 platform::IClock& CSimBoard::Clock() { return m_pState->Clock; }
+
+void CSimBoard::vSetRealTimeWaits(bool bRealTime) { m_pState->Clock.vSetRealTimeWaits(bRealTime); }
 platform::IProcessors& CSimBoard::Processors() { return *m_pState->pProcessors; }
 CAccessLog& CSimBoard::Log() { return m_pState->Log; }
 

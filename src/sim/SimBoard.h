@@ -33,6 +33,9 @@ public:
 
     // The board's clock: it moves only when the program waits or touches the hardware.
     platform::IClock& Clock();
+    // With real-time waits a wait on the board also takes its time on the wall clock, so that
+    // a person can watch an FSB walk step by step; the board's clock moves as before.
+    void vSetRealTimeWaits(bool bRealTime);
     // The board's processors (count, pinning of the calling thread, CPUID, TSC).
     platform::IProcessors& Processors();
     CAccessLog& Log();

@@ -14,6 +14,7 @@
 #include <cstring>
 
 #include "app/AtomicFile.h"
+#include "app/ChosenModel.h"
 #include "app/DumpReport.h"
 #include "app/ProfileFile.h"
 #include "app/SettingsFile.h"
@@ -126,6 +127,22 @@ TEST(AppSettings, ChipsetAndUnspecifiedModelsAreNotWritten)
     EXPECT_EQ(strFormatSettings(content), "[Pendulon]\nGSB=0\nSNAP=0\n");
     content.dwPLLID = 0;
     EXPECT_EQ(strFormatSettings(content), "[Pendulon]\nGSB=0\nSNAP=0\n");
+}
+
+TEST(AppSettings, TheChosenModelReplacesTheFirstModelLineAndKeepsTheRest)
+{
+    // The first line the program would take as the model is replaced in place, with its own
+    // line end; a line that only contains "PLL=" stays, and so does everything else.
+    EXPECT_EQ(app::strWithModel("junk\r\n[Pendulon]\r\nSNAP=0\r\nXPLL=1\r\nPLL=00000000\r\nPLL=01234567\r\n", 0x01951462),
+              "junk\r\n[Pendulon]\r\nSNAP=0\r\nXPLL=1\r\nPLL=01951462\r\nPLL=01234567\r\n");
+    // No model line: one right after the header; a header without a line end gets one.
+    EXPECT_EQ(app::strWithModel("[Pendulon]\nGSB=1\n", 0x01951462), "[Pendulon]\nPLL=01951462\nGSB=1\n");
+    EXPECT_EQ(app::strWithModel("[Pendulon]", 0x01951462), "[Pendulon]\nPLL=01951462\n");
+    // A model line above the header is not the program's: a header and the model go first.
+    EXPECT_EQ(app::strWithModel("PLL=01234567\n", 0x01951462), "[Pendulon]\nPLL=01951462\nPLL=01234567\n");
+    const std::vector<app::SettingsLine> lines = app::ParseSettings(app::strWithModel("", 0x01951462));
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].dwPLLID, 0x01951462u);
 }
 
 TEST(AppProfile, DumpLinesAndTheDumpAppliedMark)

@@ -173,6 +173,37 @@ TEST(AppCli, ProfileSaveShowAndApply)
     EXPECT_EQ(result.nStatus, 1);
 }
 
+TEST(AppCli, AModelNamedOnceIsTheChosenOneButNotWhileTheProgramRuns)
+{
+    CAppDirs dirs;
+    dirs.vWrite(app::SETTINGS_FILE_NAME, "[Pendulon]\nSNAP=0\n");
+    EXPECT_EQ(RunCli(dirs, "--board demo pll read").nStatus, 2);  // no model named yet
+    ProgramResult result = RunCli(dirs, "--board demo pll read --model 0x01951462");
+    ASSERT_EQ(result.nStatus, 0) << result.strErr;
+    EXPECT_EQ(dirs.strRead(app::SETTINGS_FILE_NAME), "[Pendulon]\nPLL=01951462\nSNAP=0\n");
+    // Named once, it reads without --model, and profile save takes it too.
+    result = RunCli(dirs, "--board demo pll read");
+    ASSERT_EQ(result.nStatus, 0) << result.strErr;
+    EXPECT_NE(result.strOut.find("ICS 951462"), std::string::npos) << result.strOut;
+    ASSERT_EQ(RunCli(dirs, "--board demo profile save").nStatus, 0);
+    EXPECT_TRUE(dirs.bExists(app::strProfileFileName(0)));
+
+    // While pendulon runs on the board it writes the file at exit: the CLI leaves it, says so,
+    // and reads all the same with the model it was given.
+    CRunningProgram program(dirs, "--board demo");
+    ASSERT_TRUE(program.bWaitRunning()) << program.strOutput();
+    result = RunCli(dirs, "--board demo pll read --model \"ICS 951462\"");  // the one it names already
+    EXPECT_EQ(result.nStatus, 0) << result.strErr;
+    EXPECT_EQ(result.strErr, "");
+    result = RunCli(dirs, "--board demo pll read --model \"ICS 951412\"");
+    EXPECT_EQ(result.nStatus, 0) << result.strErr;
+    EXPECT_NE(result.strErr.find("pendulon runs, so ICS 951412 (0x01951412) is not stored"), std::string::npos)
+        << result.strErr;
+    EXPECT_EQ(dirs.strRead(app::SETTINGS_FILE_NAME), "[Pendulon]\nPLL=01951462\nSNAP=0\n");
+    program.nStop();
+    EXPECT_EQ(dirs.strRead(app::SETTINGS_FILE_NAME).rfind("[Pendulon]\nPLL=01951462\nGSB=1\nSNAP=0\n", 0), 0u);
+}
+
 TEST(AppCli, StartupStatusAndDisableLeaveNothingBehind)
 {
     CAppDirs dirs;

@@ -47,6 +47,27 @@ TEST(NVNForce2, LaterReadsDecodeTheWorkingValuesOnly)
     EXPECT_EQ(second.m_fFSB, first.m_fFSB);
 }
 
+TEST(NVNForce2, APreviewLeavesWhatThePLLHolds)
+{
+    // A previewed clock is only looked at: the next read (and the walk that starts from it)
+    // still reports the clock the PLL runs at, and nothing was written.
+    CNVKit kit("nforce2-ultra400");
+    kit.vMeasuredBusClock(200.0f);
+    NV_NForce2_ClockGenerator pll;
+    CFrequencySet held, preview, after;
+    ASSERT_TRUE(pll.bReadClocks(held));
+    const uint32_t dwFSB = kit.dwConfig(0, 0, 0xA4), dwAGP = kit.dwConfig(0, 3, 0x78);
+    preview.m_fFSB = 240.0f;
+    preview.m_fGSB = 75.0f;
+    ASSERT_TRUE(pll.bPreviewClocks(preview));
+    EXPECT_NEAR(preview.m_fFSB, 240.0f, 1.0f);
+    ASSERT_TRUE(pll.bReadClocks(after));
+    EXPECT_EQ(after.m_fFSB, held.m_fFSB);
+    EXPECT_EQ(after.m_fGSB, held.m_fGSB);
+    EXPECT_EQ(kit.dwConfig(0, 0, 0xA4), dwFSB);
+    EXPECT_EQ(kit.dwConfig(0, 3, 0x78), dwAGP);
+}
+
 TEST(NVNForce2, SetFSBAndAGPMoveThePLLs)
 {
     CNVKit kit("nforce2-ultra400");

@@ -3,6 +3,8 @@
 // enhanced window, the timers on board time, processors and MSRs, memory, the board file.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -226,6 +228,15 @@ TEST(SimBoardTimers, AccessesAndWaitsCostBoardTimeOnly)
     EXPECT_EQ(clock.qwNanoseconds() - t0, 3 * 50u + 1000 + 104 + 100);
     clock.vSleepMicroseconds(3'000'000);                          // three seconds, at once
     EXPECT_EQ(clock.qwNanoseconds() - t0, 4 * 50u + 1204 + 3'000'000'000u);
+
+    // With real-time waits a wait also lasts on the wall clock (at least as long), and the
+    // board's time moves by the wait alone, as before.
+    board.vSetRealTimeWaits(true);
+    const auto wall = std::chrono::steady_clock::now();
+    const uint64_t t1 = clock.qwNanoseconds();
+    clock.vSleepMicroseconds(30'000);
+    EXPECT_GE(std::chrono::steady_clock::now() - wall, std::chrono::milliseconds(30));
+    EXPECT_EQ(clock.qwNanoseconds() - t1, 50u + 30'000'000u);
 }
 
 TEST(SimBoardTimers, PMTimerCountsAt3579545HzAndWrapsAt24Bits)

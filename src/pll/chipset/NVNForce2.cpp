@@ -68,15 +68,15 @@ uint32_t NV_NForce2_ClockGenerator::bReadClocks(CFrequencySet& set)
         if (!bTakeOver()) return 0;
         m_bTakenOver = true;
     }
-    vDecode(set);
+    vDecode(m_FSB, m_AGP, set);
     return 1;
 }
 
-void NV_NForce2_ClockGenerator::vDecode(CFrequencySet& set) const
+void NV_NForce2_ClockGenerator::vDecode(const PLL_SETTING& fsb, const PLL_SETTING& agp, CFrequencySet& set) const
 {
-    const float fFSB = fClock(NV_FSB_REFERENCE_NFORCE2, uint32_t(m_FSB.nN), uint32_t(m_FSB.nDivisor));
+    const float fFSB = fClock(NV_FSB_REFERENCE_NFORCE2, uint32_t(fsb.nN), uint32_t(fsb.nDivisor));
     const float fAGP =
-        fClock(NV_AGP_BASE_NFORCE2 * 0.125f * m_fAGPMultiplier, uint32_t(m_AGP.nN), uint32_t(m_AGP.nDivisor));
+        fClock(NV_AGP_BASE_NFORCE2 * 0.125f * m_fAGPMultiplier, uint32_t(agp.nN), uint32_t(agp.nDivisor));
     vFill(set, fFSB, fAGP, fAGP > 0 ? fAGP * 0.5f : -1.0f);
 }
 
@@ -107,16 +107,18 @@ uint32_t NV_NForce2_ClockGenerator::bSetGSB(float fGSB)
     return bResult;
 }
 
+// The preview works on settings of its own: the working values are what the PLL holds, and a
+// later read, dump or walk must start from them, not from a clock that was only looked at.
 uint32_t NV_NForce2_ClockGenerator::bPreviewClocks(CFrequencySet& set)
 {
-    PLL_SETTING setting;
+    PLL_SETTING fsb = m_FSB, agp = m_AGP, setting;
     if (set.m_fFSB > 0 &&
         bSearch(set.m_fFSB, m_Min.m_fFSB, m_Max.m_fFSB, 0, NV_FSB_REFERENCE_NFORCE2, FSB_START, CEILING, setting))
-        m_FSB = setting;
+        fsb = setting;
     if (m_bGSBEnabled && set.m_fGSB > 0 &&
         bSearch(set.m_fGSB, m_Min.m_fGSB, m_Max.m_fGSB, 0, NV_AGP_BASE_NFORCE2 * 0.125f * m_fAGPMultiplier, AGP_START,
                 CEILING, setting))
-        m_AGP = setting;
-    vDecode(set);
+        agp = setting;
+    vDecode(fsb, agp, set);
     return 1;
 }

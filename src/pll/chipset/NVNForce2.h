@@ -31,5 +31,6 @@ private:
     // The first read: takes the FSB PLL over and reads the AGP PLL.
     bool bTakeOver();
     uint32_t dwAGPRegister() const;
-    void vDecode(CFrequencySet& set) const;
+    // The clocks of an FSB and an AGP setting (the working values, or a preview's own).
+    void vDecode(const PLL_SETTING& fsb, const PLL_SETTING& agp, CFrequencySet& set) const;
 };
