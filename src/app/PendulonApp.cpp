@@ -341,6 +341,19 @@ void CPendulonApp::ExitInstance()
     m_Instance.vRelease();
 }
 
+bool CPendulonApp::bMayWrite(const std::string& strWhat)
+{
+    // A simulated board is there to be written; this machine's clocks are changed only when
+    // the user agreed once in this run, or said not to be asked again.
+    if (bSimulatedBoard() || m_bWriteConfirmed || !m_bAskWrite) return true;
+    if (!m_pfnConfirmWrite) return false;
+    bool bDontAskAgain = false;
+    if (!m_pfnConfirmWrite(strWhat, bDontAskAgain)) return false;
+    m_bWriteConfirmed = true;
+    if (bDontAskAgain) m_bAskWrite = 0;
+    return true;
+}
+
 bool CPendulonApp::bSaveOutput(const std::string& strPath, std::string& strWhy)
 {
     CClockGenerator* pGenerator = ClockGenerator();

@@ -112,6 +112,15 @@ public:
     // holds lines held nothing that could be applied; a missing profile asks for nothing.
     bool LoadProfile(int nProfile);
     bool SaveProfile(int nProfile);
+    // Asked before the windows write to the hardware (Apply, the IC editor's Apply, the
+    // memory buffer's Apply) with what will be written: on this machine the first such write
+    // of a run asks, unless "don't ask again" was answered once (m_bAskWrite, kept in the
+    // settings file); a simulated board never asks. Without a question to ask (none set)
+    // nothing is written on this machine.
+    using ConfirmWriteFn = std::function<bool(const std::string& strWhat, bool& bDontAskAgain)>;
+    void vSetWriteQuestion(ConfirmWriteFn pfnConfirm) { m_pfnConfirmWrite = std::move(pfnConfirm); }
+    bool bMayWrite(const std::string& strWhat);
+
     // "Save Output": the dump report of the clock generator's image to strPath.
     bool bSaveOutput(const std::string& strPath, std::string& strWhy);
 
@@ -140,6 +149,7 @@ public:
     uint32_t m_bReset = 0;
     uint32_t m_bApplyAndExit = 0;
     uint32_t m_bSnap = 1;
+    uint32_t m_bAskWrite = 1;  // 0: "don't ask again" before a write
     uint32_t m_bRunAtStartup = 0;
 
 private:
@@ -161,6 +171,8 @@ private:
     CWindowMessages m_Messages;
     IWindowHost* m_pHost = nullptr;
     MessageBoxFn m_pfnMessageBox;
+    ConfirmWriteFn m_pfnConfirmWrite;
+    bool m_bWriteConfirmed = false;  // a write was agreed to in this run
     std::unique_ptr<WindowPlacement> m_apPlacement[TOOL_WINDOW_COUNT];
     // Without a window system the settings' main placement and open flags are kept as read,
     // so that writing the file at exit does not lose them.

@@ -63,6 +63,10 @@ bool bParseLine(const std::string& strLine, SettingsLine& line)
         return std::sscanf(psz, key.pszFormat, &line.nValue, &p.dwFlags, &p.dwShowCmd, &p.nLeft, &p.nRight,
                            &p.nTop, &p.nBottom) == 7;
     }
+    if (bContains(strLine, ASK_WRITE_KEY)) {
+        line.eKey = SettingsKey::AskWrite;
+        return std::sscanf(psz, "ASKWRITE=%d", &line.nValue) == 1;
+    }
     return false;
 }
 
@@ -110,6 +114,7 @@ std::string strFormatSettings(const SettingsContent& content)
         vAppend(strText, "PLL=%08X\n", *content.dwPLLID);
     if (content.nGSB) vAppend(strText, "GSB=%d\n", *content.nGSB ? 1 : 0);
     vAppend(strText, "SNAP=%d\n", content.nSnap ? 1 : 0);
+    if (!content.nAskWrite) vAppend(strText, "%s0\n", ASK_WRITE_KEY);
     if (content.main) {
         const WindowPlacement& p = *content.main;
         vAppend(strText, "MAINWINDOW=%u %u %d %d %d %d\n", p.dwFlags, p.dwShowCmd, p.nLeft, p.nRight, p.nTop,

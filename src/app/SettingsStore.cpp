@@ -47,6 +47,9 @@ void CPendulonApp::LoadSettings()
         case SettingsKey::SNAP:
             m_bSnap = line.nValue != 0 ? 1 : 0;
             break;
+        case SettingsKey::AskWrite:
+            m_bAskWrite = line.nValue != 0 ? 1 : 0;
+            break;
         case SettingsKey::MainWindow:
             if (m_pHost) m_pHost->vSetMainPlacement(line.placement);
             else m_MainPlacement = line.placement;
@@ -70,6 +73,7 @@ bool CPendulonApp::SaveSettings()
         content.nGSB = pGenerator->m_bGSBEnabled ? 1 : 0;
     }
     content.nSnap = m_bSnap ? 1 : 0;
+    content.nAskWrite = m_bAskWrite ? 1 : 0;
     WindowPlacement main;
     if (m_pHost) {
         if (m_pHost->bMainPlacement(main)) content.main = main;

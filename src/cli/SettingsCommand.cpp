@@ -64,10 +64,12 @@ int nShow(const GlobalOptions& options)
             else std::printf("model\t%s\n", strModel(line.dwPLLID).c_str());
             break;
         case app::SettingsKey::GSB:
-        case app::SettingsKey::SNAP: {
-            const bool bGSB = line.eKey == app::SettingsKey::GSB;
-            if (options.bJson) list.push_back({{"key", bGSB ? "GSB" : "SNAP"}, {"value", line.nValue}});
-            else std::printf("%s\t%d\n", bGSB ? "GSB" : "snap", line.nValue);
+        case app::SettingsKey::SNAP:
+        case app::SettingsKey::AskWrite: {
+            const bool bGSB = line.eKey == app::SettingsKey::GSB, bSnap = line.eKey == app::SettingsKey::SNAP;
+            if (options.bJson)
+                list.push_back({{"key", bGSB ? "GSB" : bSnap ? "SNAP" : "ASKWRITE"}, {"value", line.nValue}});
+            else std::printf("%s\t%d\n", bGSB ? "GSB" : bSnap ? "snap" : "ask before a write", line.nValue);
             break;
         }
         case app::SettingsKey::MainWindow:

@@ -520,6 +520,41 @@ TEST(AppRunAtStartup, ASimulatedBoardGetsNoBootUnit)
     EXPECT_TRUE(RemoveRunAtStartup());
 }
 
+TEST(AppWriteQuestion, ThisMachineAsksOnceARunASimulatedBoardNever)
+{
+    std::vector<std::string> asked;
+    bool bAnswer = false, bDontAskAgain = false;
+    auto question = [&](const std::string& strWhat, bool& bDont) {
+        asked.push_back(strWhat);
+        bDont = bDontAskAgain;
+        return bAnswer;
+    };
+    app::AppOptions machine;  // this machine; nothing is started
+    {
+        CPendulonApp app(machine);
+        EXPECT_FALSE(app.bMayWrite("walk the FSB"));  // no one to ask: no write
+        app.vSetWriteQuestion(question);
+        EXPECT_FALSE(app.bMayWrite("walk the FSB"));
+        bAnswer = true;
+        EXPECT_TRUE(app.bMayWrite("walk the FSB again"));
+        EXPECT_TRUE(app.bMayWrite("write register 9"));  // agreed once: not asked again this run
+        EXPECT_EQ(asked, (std::vector<std::string>{"walk the FSB", "walk the FSB again"}));
+        EXPECT_EQ(app.m_bAskWrite, 1u);
+    }
+    {
+        CPendulonApp app(machine);
+        app.vSetWriteQuestion(question);
+        bDontAskAgain = true;
+        EXPECT_TRUE(app.bMayWrite("walk the FSB"));
+        EXPECT_EQ(app.m_bAskWrite, 0u);  // kept in the settings file from now on
+    }
+    asked.clear();
+    CPendulonApp board(apptest::DemoOptions());
+    board.vSetWriteQuestion(question);
+    EXPECT_TRUE(board.bMayWrite("walk the FSB"));
+    EXPECT_TRUE(asked.empty());
+}
+
 TEST(AppSaveOutput, DumpReportOfTheImageReadAtStart)
 {
     CAppDirs dirs;

@@ -118,6 +118,22 @@ TEST(AppSettings, WrittenInOrderAndReadBack)
     EXPECT_EQ(lines[6].placement, content.tools[TOOL_OPTION].placement);
 }
 
+TEST(AppSettings, DontAskAgainIsAKeyOfItsOwn)
+{
+    // Written only when the question is not to be asked again; read back wherever it stands,
+    // and no other key's line is taken for it.
+    SettingsContent content;
+    EXPECT_EQ(strFormatSettings(content), "[Pendulon]\nSNAP=1\n");
+    content.nAskWrite = 0;
+    const std::string strText = strFormatSettings(content);
+    EXPECT_EQ(strText, "[Pendulon]\nSNAP=1\nASKWRITE=0\n");
+    const std::vector<SettingsLine> lines = ParseSettings(strText + "xASKWRITE=1\nSNAP=0 ASKWRITE=1\n");
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[1].eKey, SettingsKey::AskWrite);
+    EXPECT_EQ(lines[1].nValue, 0);
+    EXPECT_EQ(lines[2].eKey, SettingsKey::SNAP);
+}
+
 TEST(AppSettings, ChipsetAndUnspecifiedModelsAreNotWritten)
 {
     SettingsContent content;
