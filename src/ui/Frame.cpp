@@ -7,6 +7,8 @@
 #include <QScreen>
 #include <QStyle>
 
+#include "ui/HardwareAction.h"
+
 namespace ui {
 
 namespace {
@@ -209,6 +211,12 @@ void CFrame::vPanelDragEnd()
 
 void CFrame::closeEvent(QCloseEvent* pEvent)
 {
+    // Not while a walk or a register write runs: the window closes when it is over.
+    if (CHardwareAction::bRunning()) {
+        CHardwareAction::vCloseAfter(this);
+        pEvent->ignore();
+        return;
+    }
     if (!m_bQuiet) m_Host.vFrameClosing(this);
     pEvent->accept();
 }
