@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "discovery/MemoryInfo.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include <cstdio>
 
 CMemoryInfo::CMemoryInfo() { Reset(); }
@@ -27,6 +30,29 @@ void CMemoryInfo::Reset()
     m_pData.reset();
     m_fNominal = -1.0f;
     m_bFixedClock = 0;
+}
+
+void CMemoryInfo::CopyFrom(const CMemoryInfo& other)
+{
+    if (&other == this) return;
+    m_nMemoryType = other.m_nMemoryType;
+    m_nReserved1 = other.m_nReserved1;
+    m_fRatio = other.m_fRatio;
+    m_fOffset = other.m_fOffset;
+    m_nDivider = other.m_nDivider;
+    m_fCAS = other.m_fCAS;
+    std::copy(std::begin(other.m_nTiming), std::end(other.m_nTiming), std::begin(m_nTiming));
+    m_fMemoryClock = other.m_fMemoryClock;
+    m_nReserved2 = other.m_nReserved2;
+    m_nReserved3 = other.m_nReserved3;
+    m_nChannels = other.m_nChannels;
+    std::snprintf(m_szECC, sizeof m_szECC, "%s", other.m_szECC);
+    std::snprintf(m_szRatio, sizeof m_szRatio, "%s", other.m_szRatio);
+    m_bECCEnabled = other.m_bECCEnabled;
+    m_nReserved4 = other.m_nReserved4;
+    m_pData.reset();
+    m_fNominal = other.m_fNominal;
+    m_bFixedClock = other.m_bFixedClock;
 }
 
 void CMemoryInfo::SetRatio(float fRatio, const char* pszRatio)

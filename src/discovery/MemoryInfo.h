@@ -28,6 +28,9 @@ public:
 
     // Back to the state after construction, before a reader runs again.
     void Reset();
+    // Every field of the other record but the reader's own data: a copy for a window that
+    // works out memory clocks without the kit lock.
+    void CopyFrom(const CMemoryInfo& other);
     // Sets m_fRatio and m_szRatio together.
     void SetRatio(float fRatio, const char* pszRatio);
     // The memory clock for this bus clock (and processor clock multiplier, for memory

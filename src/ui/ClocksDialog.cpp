@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "ui/ClocksDialog.h"
 
-#include <QMouseEvent>
-
 #include "cpu/CPUInterface.h"
 #include "discovery/ChipsetInterface.h"
 #include "discovery/MemoryInfo.h"
@@ -19,7 +17,7 @@ const QColor LABEL_COLOUR(0x00, 0x00, 0x80);  // 0x00800000, dark blue
 
 }  // namespace
 
-CClocksDialog::CClocksDialog(ORVEXSDK* pKit, QWidget* pParent) : QWidget(pParent), m_pKit(pKit)
+CClocksDialog::CClocksDialog(ORVEXSDK* pKit, QWidget* pParent) : CDragPanel(pParent), m_pKit(pKit)
 {
     setFont(DialogFont());
     const DialogBaseUnits base = BaseUnits(font());
@@ -79,26 +77,6 @@ void CClocksDialog::OnPLLChanged()
     if (!current.bIsValid()) return;
     if (current.m_fGSB > 0) vShow(GAUGE_GSB, current.m_fGSB);
     if (current.m_fPCI > 0) vShow(GAUGE_PCI, current.m_fPCI);
-}
-
-void CClocksDialog::mousePressEvent(QMouseEvent* pEvent)
-{
-    if (pEvent->button() != Qt::LeftButton) return;
-    m_bDragging = true;
-    emit DragStarted(pEvent->globalPosition().toPoint());
-}
-
-void CClocksDialog::mouseMoveEvent(QMouseEvent* pEvent)
-{
-    if (!m_bDragging || !(pEvent->buttons() & Qt::LeftButton)) return;
-    emit DragMoved(pEvent->globalPosition().toPoint());
-}
-
-void CClocksDialog::mouseReleaseEvent(QMouseEvent* pEvent)
-{
-    if (pEvent->button() != Qt::LeftButton || !m_bDragging) return;
-    m_bDragging = false;
-    emit DragEnded();
 }
 
 }  // namespace ui

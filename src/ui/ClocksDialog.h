@@ -4,18 +4,17 @@
 // the processors measure, the memory clock the chipset works out, and the second bus clock
 // and the PCI clock the clock generator reports. Dragging the panel drags its window.
 #include <QLabel>
-#include <QPoint>
-#include <QWidget>
 #include <array>
 
 #include "ui/ClocksPanel.h"
+#include "ui/DragPanel.h"
 #include "ui/GaugeCtrl.h"
 
 class ORVEXSDK;
 
 namespace ui {
 
-class CClocksDialog : public QWidget {
+class CClocksDialog : public CDragPanel {
     Q_OBJECT
 
 public:
@@ -30,24 +29,12 @@ public:
     const CGaugeCtrl& Gauge(EClocksGauge eGauge) const { return *m_apGauges[eGauge]; }
     QString strLabel(EClocksGauge eGauge) const { return m_apLabels[eGauge]->text(); }
 
-signals:
-    // The panel is dragged with the left button (global mouse positions): its window follows.
-    void DragStarted(QPoint global);
-    void DragMoved(QPoint global);
-    void DragEnded();
-
-protected:
-    void mousePressEvent(QMouseEvent* pEvent) override;
-    void mouseMoveEvent(QMouseEvent* pEvent) override;
-    void mouseReleaseEvent(QMouseEvent* pEvent) override;
-
 private:
     void vShow(EClocksGauge eGauge, float fMHz);
 
     ORVEXSDK* m_pKit;
     std::array<CGaugeCtrl*, CLOCKS_GAUGES> m_apGauges{};
     std::array<QLabel*, CLOCKS_GAUGES> m_apLabels{};
-    bool m_bDragging = false;
 };
 
 }  // namespace ui

@@ -5,6 +5,8 @@
 #include "ui/ClocksDialog.h"
 #include "ui/OptionDialog.h"
 #include "ui/PendulonDialog.h"
+#include "ui/SelectionClockDialog.h"
+#include "ui/SelectionDialog.h"
 
 namespace ui {
 
@@ -41,7 +43,34 @@ void CClocksFrame::OnMessage(uint32_t dwMessage)
     }
 }
 
-CSelectionFrame::CSelectionFrame(IFrameHost& host) : CFrame(app::TOOL_SELECTION, host) {}
+CSelectionFrame::CSelectionFrame(app::CPendulonApp& app, IFrameHost& host) : CFrame(app::TOOL_SELECTION, host)
+{
+    m_pPanel = new CSelectionDialog(app);
+    vSetPanel(m_pPanel);
+    // The frame takes the height of the panels the mode shows.
+    connect(m_pPanel, &CSelectionDialog::LaidOut, this, [this] { vFitToPanel(); });
+    CSelectionClockDialog* pClocks = &m_pPanel->Clocks();
+    connect(pClocks, &CDragPanel::DragStarted, this, &CFrame::vPanelDragStart);
+    connect(pClocks, &CDragPanel::DragMoved, this, &CFrame::vPanelDragMove);
+    connect(pClocks, &CDragPanel::DragEnded, this, &CFrame::vPanelDragEnd);
+}
+
+void CSelectionFrame::OnMessage(uint32_t dwMessage)
+{
+    switch (dwMessage) {
+    case app::WM_PLL_CHANGED:
+        m_pPanel->OnPLLChanged();
+        break;
+    case app::WM_CLOCKS_REFRESH:
+        m_pPanel->OnClocksRefresh();
+        break;
+    case app::WM_SELECTION_CHANGED:
+        m_pPanel->OnSelectionChanged();
+        break;
+    default:
+        break;
+    }
+}
 
 CSetupFrame::CSetupFrame(IFrameHost& host) : CFrame(app::TOOL_SETUP, host) {}
 
@@ -60,7 +89,7 @@ CFrame* NewToolFrame(app::EToolWindow eWindow, app::CPendulonApp& app, IFrameHos
     case app::TOOL_CLOCKS:
         return new CClocksFrame(app, host);
     case app::TOOL_SELECTION:
-        return new CSelectionFrame(host);
+        return new CSelectionFrame(app, host);
     case app::TOOL_SETUP:
         return new CSetupFrame(host);
     case app::TOOL_MEMORY_BUFFER:

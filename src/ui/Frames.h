@@ -14,6 +14,7 @@ namespace ui {
 class CClocksDialog;
 class COptionDialog;
 class CPendulonDialog;
+class CSelectionDialog;
 
 class CMainFrame : public CFrame {
     Q_OBJECT
@@ -36,13 +37,19 @@ private:
     CClocksDialog* m_pPanel;
 };
 
-// PLL Control, PLL Setup and Memory Buffer: their frames, sizes and messages; the panels that
-// fill them come with the clock controls and the register editor.
 class CSelectionFrame : public CFrame {
     Q_OBJECT
 public:
-    explicit CSelectionFrame(IFrameHost& host);
+    CSelectionFrame(app::CPendulonApp& app, IFrameHost& host);
+    void OnMessage(uint32_t dwMessage) override;
+    CSelectionDialog* Panel() const { return m_pPanel; }
+
+private:
+    CSelectionDialog* m_pPanel;
 };
+
+// PLL Setup and Memory Buffer: their frames, sizes and messages; the panels that fill them
+// come with the register editor.
 
 class CSetupFrame : public CFrame {
     Q_OBJECT
