@@ -10,6 +10,18 @@
 
 namespace ui {
 
+namespace {
+
+// The frame dragged by any point of the panel, snapping like a drag by its caption.
+void vFollowDrags(CFrame& frame, CDragPanel& panel)
+{
+    QObject::connect(&panel, &CDragPanel::DragStarted, &frame, &CFrame::vPanelDragStart);
+    QObject::connect(&panel, &CDragPanel::DragMoved, &frame, &CFrame::vPanelDragMove);
+    QObject::connect(&panel, &CDragPanel::DragEnded, &frame, &CFrame::vPanelDragEnd);
+}
+
+}  // namespace
+
 CMainFrame::CMainFrame(app::CPendulonApp& app, IFrameHost& host) : CFrame(FRAME_MAIN, host)
 {
     m_pPanel = new CPendulonDialog(app);
@@ -20,10 +32,7 @@ CClocksFrame::CClocksFrame(app::CPendulonApp& app, IFrameHost& host) : CFrame(ap
 {
     m_pPanel = new CClocksDialog(app.Kit());
     vSetPanel(m_pPanel);
-    // Dragged by any point of its panel, and snapping like a drag by its caption.
-    connect(m_pPanel, &CClocksDialog::DragStarted, this, &CFrame::vPanelDragStart);
-    connect(m_pPanel, &CClocksDialog::DragMoved, this, &CFrame::vPanelDragMove);
-    connect(m_pPanel, &CClocksDialog::DragEnded, this, &CFrame::vPanelDragEnd);
+    vFollowDrags(*this, *m_pPanel);
 }
 
 void CClocksFrame::OnMessage(uint32_t dwMessage)
@@ -49,10 +58,7 @@ CSelectionFrame::CSelectionFrame(app::CPendulonApp& app, IFrameHost& host) : CFr
     vSetPanel(m_pPanel);
     // The frame takes the height of the panels the mode shows.
     connect(m_pPanel, &CSelectionDialog::LaidOut, this, [this] { vFitToPanel(); });
-    CSelectionClockDialog* pClocks = &m_pPanel->Clocks();
-    connect(pClocks, &CDragPanel::DragStarted, this, &CFrame::vPanelDragStart);
-    connect(pClocks, &CDragPanel::DragMoved, this, &CFrame::vPanelDragMove);
-    connect(pClocks, &CDragPanel::DragEnded, this, &CFrame::vPanelDragEnd);
+    vFollowDrags(*this, m_pPanel->Clocks());
 }
 
 void CSelectionFrame::OnMessage(uint32_t dwMessage)

@@ -1,10 +1,15 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
-// The window tests' work directory: one of their own per case, with the board's settings file.
+// The window tests' work directory: one of their own per case, with the board's settings
+// file; and the application core started on a board in it.
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <memory>
+#include <string>
+
+#include "app/PendulonApp.h"
 
 // A work directory of its own, with the board's settings file, in force while it lives.
 class CBoardWorkDir {
@@ -41,3 +46,14 @@ private:
     QString m_strBoardDir;
 };
 
+// The core started on the board, without the monitor thread (the cases measure when they
+// want to); null when the start failed.
+inline std::unique_ptr<app::CPendulonApp> StartedApp(const std::string& strBoard)
+{
+    app::AppOptions options;
+    options.strBoard = strBoard;
+    options.bStartMonitor = false;
+    auto pApp = std::make_unique<app::CPendulonApp>(options);
+    if (!pApp->InitInstance()) return nullptr;
+    return pApp;
+}

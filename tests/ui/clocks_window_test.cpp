@@ -16,20 +16,6 @@
 
 using ui::CClocksDialog;
 
-namespace {
-
-std::unique_ptr<app::CPendulonApp> StartedApp(const std::string& strBoard)
-{
-    app::AppOptions options;
-    options.strBoard = strBoard;
-    options.bStartMonitor = false;
-    auto pApp = std::make_unique<app::CPendulonApp>(options);
-    if (!pApp->InitInstance()) return nullptr;
-    return pApp;
-}
-
-}  // namespace
-
 class CClocksWindowTest : public QObject {
     Q_OBJECT
 

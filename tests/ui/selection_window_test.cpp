@@ -28,16 +28,6 @@ using ui::CSelectionDialog;
 
 namespace {
 
-std::unique_ptr<app::CPendulonApp> StartedApp(const std::string& strBoard)
-{
-    app::AppOptions options;
-    options.strBoard = strBoard;
-    options.bStartMonitor = false;
-    auto pApp = std::make_unique<app::CPendulonApp>(options);
-    if (!pApp->InitInstance()) return nullptr;
-    return pApp;
-}
-
 sim::CSimBoard& Board(app::CPendulonApp& app)
 {
     return static_cast<sim::CSimAccessDevice*>(app.Driver()->pAccessDevice())->Board();
